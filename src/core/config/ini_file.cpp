@@ -1,0 +1,158 @@
+#include "config/ini_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "text/ascii.h"
+
+namespace vestok {
+namespace {
+
+// "[name]" with blanks allowed around the whole and around the name.
+std::optional<std::string_view> SectionName(std::string_view line) {
+  line = TrimBlanks(line);
+  if (line.size() < 2 || line.front() != '[' || line.back() != ']') return std::nullopt;
+  return TrimBlanks(line.substr(1, line.size() - 2));
+}
+
+struct KeyValue {
+  std::string_view key, value;
+};
+
+std::optional<KeyValue> SplitKeyValue(std::string_view line) {
+  const auto eq = line.find('=');
+  if (eq == std::string_view::npos) return std::nullopt;
+  const auto key = TrimBlanks(line.substr(0, eq));
+  if (key.empty() || key.front() == ';' || key.front() == '#' || key.front() == '[') return std::nullopt;
+  return KeyValue{key, TrimBlanks(line.substr(eq + 1))};
+}
+
+bool WriteAll(int fd, const std::string& data) {
+  std::size_t done = 0;
+  while (done < data.size()) {
+    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += std::size_t(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool IniFile::Load(const std::string& path) {
+  lines_.clear();
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  LoadFromText(text);
+  return true;
+}
+
+void IniFile::LoadFromText(std::string_view text) {
+  lines_.clear();
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const auto nl = text.find('\n', pos);
+    Line line;
+    if (nl == std::string_view::npos) {
+      line.text = std::string(text.substr(pos));
+      pos = text.size();
+    } else {
+      std::size_t end = nl;
+      line.end = "\n";
+      if (end > pos && text[end - 1] == '\r') {
+        --end;
+        line.end = "\r\n";
+      }
+      line.text = std::string(text.substr(pos, end - pos));
+      pos = nl + 1;
+    }
+    lines_.push_back(std::move(line));
+  }
+}
+
+long IniFile::FindSection(std::string_view section) const {
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    const auto name = SectionName(lines_[i].text);
+    if (name && AsciiIEquals(*name, section)) return long(i);
+  }
+  return -1;
+}
+
+std::size_t IniFile::SectionEnd(std::size_t at) const {
+  std::size_t i = at + 1;
+  while (i < lines_.size() && !SectionName(lines_[i].text)) ++i;
+  return i;
+}
+
+std::optional<std::string> IniFile::Value(std::string_view section, std::string_view key) const {
+  const long at = FindSection(section);
+  if (at < 0) return std::nullopt;
+  const std::size_t end = SectionEnd(std::size_t(at));
+  for (std::size_t i = std::size_t(at) + 1; i < end; ++i) {
+    const auto kv = SplitKeyValue(lines_[i].text);
+    if (kv && AsciiIEquals(kv->key, key)) return std::string(kv->value);
+  }
+  return std::nullopt;
+}
+
+std::string IniFile::NewLineEnd() const {
+  for (const auto& l : lines_)
+    if (!l.end.empty()) return l.end;
+  return "\r\n";
+}
+
+void IniFile::SetValue(std::string_view section, std::string_view key, std::string_view value) {
+  const std::string eol = NewLineEnd();
+  long at = FindSection(section);
+  if (at < 0) {
+    if (!lines_.empty() && lines_.back().end.empty()) lines_.back().end = eol;
+    lines_.push_back({"[" + std::string(section) + "]", eol});
+    at = long(lines_.size() - 1);
+  }
+  const std::size_t end = SectionEnd(std::size_t(at));
+  std::size_t insert_at = std::size_t(at) + 1;
+  for (std::size_t i = std::size_t(at) + 1; i < end; ++i) {
+    const auto kv = SplitKeyValue(lines_[i].text);
+    if (kv && AsciiIEquals(kv->key, key)) {
+      // Keep the key as the file spells it.
+      lines_[i].text = std::string(kv->key) + "=" + std::string(value);
+      return;
+    }
+    if (!TrimBlanks(lines_[i].text).empty()) insert_at = i + 1;
+  }
+  if (insert_at > 0 && lines_[insert_at - 1].end.empty()) lines_[insert_at - 1].end = eol;
+  lines_.insert(lines_.begin() + long(insert_at), Line{std::string(key) + "=" + std::string(value), eol});
+}
+
+std::string IniFile::Text() const {
+  std::string out;
+  for (const auto& l : lines_) out += l.text + l.end;
+  return out;
+}
+
+bool IniFile::Save(const std::string& path) const {
+  const std::string tmp = path + ".tmp-XXXXXX";
+  std::string name = tmp;
+  const int fd = ::mkstemp(name.data());
+  if (fd < 0) return false;
+  const bool ok = WriteAll(fd, Text()) && ::fsync(fd) == 0;
+  struct stat old {};
+  ::fchmod(fd, ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
+  if (::close(fd) != 0 || !ok || std::rename(name.c_str(), path.c_str()) != 0) {
+    ::unlink(name.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace vestok

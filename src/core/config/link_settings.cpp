@@ -1,0 +1,64 @@
+#include "config/link_settings.h"
+
+#include "config/ini_file.h"
+#include "serial/port_name.h"
+#include "text/ascii.h"
+#include "text/number_text.h"
+
+namespace vestok {
+
+TLinkSettings LinkSettings;
+
+namespace {
+
+constexpr const char* kSection = "Communication";
+
+std::int32_t ReadInteger(const IniFile& ini, const char* key, std::int32_t fallback) {
+  const auto text = ini.Value(kSection, key);
+  if (!text) return fallback;
+  return ParseInt32(*text).value_or(fallback);
+}
+
+// What the "Port" key holds for the current port name.
+std::string PortValue(const std::string& name) {
+  const int n = PortNumberFromName(name);
+  if (n >= 1) return IntToText(n);
+  // A device path (a USB adapter, a pseudo-terminal) is kept as it stands.
+  if (name.starts_with("/")) return name;
+  const std::string after_com = name.size() > 3 ? name.substr(3) : std::string();
+  throw ConfigWriteError("'" + after_com + "' is not a valid integer value");
+}
+
+}  // namespace
+
+void ReadLinkSettings(const std::string& path) {
+  IniFile ini;
+  ini.Load(path);
+  auto& s = LinkSettings;
+  const auto port = ini.Value(kSection, "Port");
+  if (port && port->starts_with("/"))
+    s.PortName = *port;
+  else
+    s.PortName = "COM" + IntToText(ReadInteger(ini, "Port", 1));
+  s.Speed = std::int32_t(std::int64_t(ReadInteger(ini, "Baud", 2)) * 2400);
+  s.LogicNo = std::uint8_t(ReadInteger(ini, "LogicNo", s.LogicNo) & 0xFF);
+  s.CableTimeout = std::int32_t(std::int64_t(ReadInteger(ini, "CableLen", s.CableTimeout)) * CableLenScale);
+  s.TestCmd = ReadInteger(ini, "TestCmd", s.TestCmd);
+  s.TestByte = ReadInteger(ini, "TestByte", s.TestByte);
+  s.RetryCmd = ReadInteger(ini, "RetryCmd", s.RetryCmd);
+  s.RetryByte = ReadInteger(ini, "RetryByte", s.RetryByte);
+}
+
+void WriteLinkSettings(const std::string& path) {
+  const auto& s = LinkSettings;
+  const std::string port = PortValue(s.PortName);  // refuses before anything is written
+  IniFile ini;
+  ini.Load(path);
+  ini.SetValue(kSection, "Port", port);
+  ini.SetValue(kSection, "Baud", IntToText(s.Speed / 2400));
+  ini.SetValue(kSection, "LogicNo", IntToText(s.LogicNo));
+  ini.SetValue(kSection, "CableLen", IntToText(s.CableTimeout / CableLenScale));
+  if (!ini.Save(path)) throw ConfigWriteError("Unable to write to " + path);
+}
+
+}  // namespace vestok

@@ -1,0 +1,7 @@
+#include "jobs/operation_log.h"
+
+namespace vestok {
+
+std::unique_ptr<TOperationLog> OperationLog;
+
+}  // namespace vestok

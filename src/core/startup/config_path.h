@@ -1,0 +1,12 @@
+#pragma once
+#include <string>
+
+namespace vestok {
+
+// The directory of the running executable, with its trailing '/'.
+std::string ExecutableDirectory();
+
+// "Vestok.ini" beside the executable; the current directory plays no part.
+std::string ConfigFilePath();
+
+}  // namespace vestok
