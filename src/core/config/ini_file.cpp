@@ -6,8 +6,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 #include "text/ascii.h"
 
@@ -50,9 +48,20 @@ bool WriteAll(int fd, const std::string& data) {
 
 bool IniFile::Load(const std::string& path) {
   lines_.clear();
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  std::string text;
+  char buf[4096];
+  bool ok = true;
+  for (;;) {
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ok = false;  // a directory, a device error: an empty document
+    if (n <= 0) break;
+    text.append(buf, std::size_t(n));
+  }
+  ::close(fd);
+  if (!ok) return false;
   LoadFromText(text);
   return true;
 }
