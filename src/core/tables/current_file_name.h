@@ -1,0 +1,17 @@
+#pragma once
+// The file each table was last opened from or saved to, by TableKind. One
+// process-wide array, living for the whole run; only the file actions and the
+// batch run change it, on the user-interface thread.
+#include <array>
+#include <string>
+
+#include "tables/table_defs.h"
+
+namespace vestok {
+
+extern std::array<std::string, kTableCount> CurrentFileName;
+
+// Sets every entry to kNoCurrentFile (the main window does so when shown).
+void ResetCurrentFileNames();
+
+}  // namespace vestok

@@ -1,0 +1,39 @@
+#pragma once
+// Table files: one table per file, comma-separated, a header line of field
+// names, every value quoted, every line ending in "," CR LF. Bytes as the
+// table holds them (Windows-1250), "." as decimal point whatever the user's
+// regional settings. Errors are the TableFileError family (table_errors.h).
+#include <string>
+
+#include "tables/document_table.h"
+#include "tables/table_file_system.h"
+
+namespace vestok {
+
+// Writes the header line and one line per record (a pending change is stored
+// first). The bytes go to a temporary file beside `path`, which replaces
+// `path` only once every byte has been written and flushed to disk; a failed
+// save leaves an existing file whole. TableFileCreateError when the file
+// cannot be created, TableFileWriteError when writing fails part-way.
+void SaveTableFile(DocumentTable& table, const std::string& path);
+void SaveTableFile(DocumentTable& table, const std::string& path, TableFileSystem& fs);
+
+// Appends one record per data line of the file to the table (records already
+// in the table stay in front). Notifications are suspended for the load and
+// one Reset follows it. An empty file adds nothing. TableFileOpenError when
+// the file cannot be opened, TableFileValueError at a value that is no valid
+// number for its field (the records read before it stay; see the .cpp for
+// the failing line's record), TableFileReadError on an I/O error.
+void LoadTableFile(DocumentTable& table, const std::string& path);
+
+// Loads from bytes already in memory (the same rules; used by the fuzzer and
+// by the tests of the reading rules).
+void LoadTableFromBytes(DocumentTable& table, std::string_view bytes);
+
+// Removes every record at once.
+void EmptyTable(DocumentTable& table);
+
+// The bytes SaveTableFile writes (header line and all records).
+std::string TableFileBytes(DocumentTable& table);
+
+}  // namespace vestok
