@@ -3,8 +3,14 @@
 // throws and never shows anything: every operation leaves its outcome in
 // LastErrorCode (0 success, 9997 time-out, a code of the table below, or the
 // platform's errno) and LastErrorText.
+//
+// On Linux the port is a terminal device opened non-blocking; every wait is a
+// poll() with a time-out, so no call busy-waits and none waits forever.
+#include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include "serial/line_errors.h"
 
 namespace vestok {
 
@@ -29,8 +35,8 @@ std::string SerialErrorText(std::int32_t code);
 
 struct TLineSettings {
   std::int32_t Speed = 0;  // bits per second
-  int DataBits = 8;
-  bool ParityOn = false;   // parity generation and checking
+  int DataBits = 8;        // 5 to 8
+  bool ParityOn = false;   // parity generation and checking (even parity)
   int StopBits = 1;        // 1 or 2
   bool DtrOn = true;
   bool RtsFlowControl = false;
@@ -52,14 +58,25 @@ class TBlockSerial {
   void OpenPort(const std::string& name);
   void ReadLineSettings();
   void WriteLineSettings();
+  // Returns once every byte has left for the transmitter (or the send was
+  // abandoned after the completion time-out); the number of bytes written.
   int SendBytes(const std::string& bytes);
   std::uint8_t ReceiveByte(int timeoutMs);
   bool WaitReadable(int timeoutMs);
   bool WaitWritable(int timeoutMs);
   int QueuedInput();
   int QueuedOutput();
+  // Discards what was received and not yet handed out. Output is never
+  // flushed here: every send has completed by the time it returns, and an
+  // output flush can still throw away bytes the driver reported as gone.
   void DiscardQueues();
   void ClosePort();
+
+  // Bytes of ReceiveBuffer not yet handed out by ReceiveByte.
+  std::size_t BufferedInput() const { return ReceiveBuffer.size() - receive_pos_; }
+  // The longest a send may stay in progress; CompletionTimeout unless a test
+  // shortens it.
+  void SetCompletionTimeout(int ms) { completion_timeout_ms_ = ms; }
 
   std::string DeviceName;
   int PortNumber = -1;
@@ -67,16 +84,29 @@ class TBlockSerial {
   bool IsOpen = false;
   std::int32_t LastErrorCode = 0;
   std::string LastErrorText = "OK";
+  // Bytes taken from the platform; those before the read position have been
+  // handed out already (the buffer is only emptied when it is refilled, so
+  // handing out a byte costs no copying).
   std::string ReceiveBuffer;
   TLineSettings LineSettings;
 
  private:
   void SetError(std::int32_t code);
-  // Implementation details are the serial layer's own.
+  void SetErrno(int err);
+  // Errors of a device that has gone away (hang-up) as the errno to report.
+  void SetHangUp();
+  bool RefillReceiveBuffer(int timeoutMs);
+  bool ReadQueued(int count);
+  bool WaitTransmitterIdle(int timeoutMs);
+  void TakeLineErrors();
+  int QueryInput(int& count);   // 0 or an errno
+  int QueryOutput(int& count);  // 0 or an errno
+
   std::size_t receive_pos_ = 0;  // first byte of ReceiveBuffer not yet handed out
   bool lock_held_ = false;
-  struct LineCounters { int frame = 0, overrun = 0, parity = 0, brk = 0, buf_overrun = 0; } counters_;
+  TLineErrorCounts counters_;
   bool have_counters_ = false;
+  int completion_timeout_ms_ = CompletionTimeout;
 };
 
 }  // namespace vestok

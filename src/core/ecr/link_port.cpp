@@ -1,0 +1,47 @@
+#include "ecr/link_port.h"
+
+namespace vestok {
+
+std::unique_ptr<TBlockSerial> LinkPort;
+
+bool OpenLink(const std::string& portName, std::int32_t speed) {
+  // A link left open by an earlier user is released first, so that its port
+  // is not held for the rest of the run.
+  CloseLink();
+  auto port = std::make_unique<TBlockSerial>();
+  port->OpenPort(portName);
+  if (port->LastErrorCode != 0) return false;
+
+  port->ReadLineSettings();
+  if (port->LastErrorCode != 0) return false;
+  TLineSettings& s = port->LineSettings;
+  s.Speed = speed;
+  s.DtrOn = true;
+  s.RtsFlowControl = false;
+  s.CtsFlowControl = false;
+  s.XonXoff = false;
+  s.ParityOn = false;
+  s.DataBits = TBlockSerial::DataBits;
+  // The stop bits keep the port's current setting.
+  port->WriteLineSettings();
+  if (port->LastErrorCode != 0) return false;  // the port closes as it is released
+
+  LinkPort = std::move(port);
+  return true;
+}
+
+void CloseLink() {
+  if (!LinkPort) return;
+  LinkPort->ClosePort();
+  LinkPort.reset();
+}
+
+void PurgeLink() {
+  if (LinkPort) LinkPort->DiscardQueues();
+}
+
+bool WaitForData(int timeoutMs) { return LinkPort && LinkPort->WaitReadable(timeoutMs); }
+
+std::uint8_t ReadLinkByte(int timeoutMs) { return LinkPort ? LinkPort->ReceiveByte(timeoutMs) : 0; }
+
+}  // namespace vestok

@@ -1,0 +1,270 @@
+// TBlockSerial on a Linux terminal: sending, receiving, queue counts and the
+// waits. The descriptor is non-blocking; every wait is a poll() with a
+// time-out, and a device that has gone away (hang-up) ends a wait at once.
+#include <poll.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+
+#include "serial/block_serial.h"
+#include "serial/line_speed.h"
+
+namespace vestok {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+Clock::time_point DeadlineAfter(int timeoutMs) {
+  return Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+}
+
+// Milliseconds until the deadline, rounded up so that a wait never ends early.
+int MsLeft(Clock::time_point deadline) {
+  const auto left = deadline - Clock::now();
+  if (left <= Clock::duration::zero()) return 0;
+  return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
+}
+
+// Waits for `events` on fd until the deadline: the events seen, 0 on
+// time-out, -1 with errno on failure. Signals do not cut the wait short.
+int PollUntil(int fd, short events, Clock::time_point deadline) {
+  for (;;) {
+    pollfd p{fd, events, 0};
+    const int r = poll(&p, 1, MsLeft(deadline));
+    if (r > 0) return p.revents;
+    if (r == 0) return 0;
+    if (errno != EINTR) return -1;
+  }
+}
+
+// Sleeps without a descriptor (poll on none); signals may end it early.
+void Nap(int ms) { poll(nullptr, 0, ms); }
+
+}  // namespace
+
+int TBlockSerial::QueryInput(int& count) {
+  count = 0;
+  return ioctl(Handle, FIONREAD, &count) == 0 ? 0 : errno;
+}
+
+int TBlockSerial::QueryOutput(int& count) {
+  count = 0;
+  return ioctl(Handle, TIOCOUTQ, &count) == 0 ? 0 : errno;
+}
+
+int TBlockSerial::QueuedInput() {
+  if (!IsOpen) {
+    SetErrno(EBADF);
+    return 0;
+  }
+  int n = 0;
+  if (const int e = QueryInput(n)) {
+    SetErrno(e);
+    return 0;
+  }
+  SetError(0);
+  return n;
+}
+
+int TBlockSerial::QueuedOutput() {
+  if (!IsOpen) {
+    SetErrno(EBADF);
+    return 0;
+  }
+  int n = 0;
+  if (const int e = QueryOutput(n)) {
+    SetErrno(e);
+    return 0;
+  }
+  SetError(0);
+  return n;
+}
+
+void TBlockSerial::TakeLineErrors() {
+  if (!have_counters_) return;
+  TLineErrorCounts now;
+  if (!ReadLineErrorCounts(Handle, now)) return;
+  const std::int32_t code = LineErrorCode(counters_, now);
+  counters_ = now;
+  if (code != 0 && LastErrorCode == 0) SetError(code);
+}
+
+bool TBlockSerial::WaitReadable(int timeoutMs) {
+  if (!IsOpen) {
+    SetErrno(EBADF);
+    return false;
+  }
+  SetError(0);
+  if (BufferedInput() > 0) return true;
+  int n = 0;
+  if (const int e = QueryInput(n)) {
+    SetErrno(e);
+    return false;
+  }
+  if (n > 0) return true;
+  const int revents = PollUntil(Handle, POLLIN, DeadlineAfter(timeoutMs));
+  if (revents < 0) {
+    SetErrno(errno);
+    return false;
+  }
+  if (revents & POLLNVAL) {
+    SetErrno(EBADF);
+    return false;
+  }
+  if (revents & (POLLERR | POLLHUP)) {
+    SetHangUp();
+    return false;
+  }
+  return (revents & POLLIN) != 0;
+}
+
+bool TBlockSerial::WaitTransmitterIdle(int timeoutMs) {
+  const Clock::time_point deadline = DeadlineAfter(timeoutMs);
+  std::int32_t speed = 0;
+  termios tio{};
+  if (tcgetattr(Handle, &tio) == 0) speed = SpeedForTerminalRate(cfgetospeed(&tio));
+  if (speed <= 0) speed = 9600;
+  for (;;) {
+    int queued = 0;
+    if (const int e = QueryOutput(queued)) {
+      SetErrno(e);
+      return false;
+    }
+    if (queued == 0) return true;
+    const int left = MsLeft(deadline);
+    if (left == 0) return false;
+    // Sleep about as long as the queue takes to leave at the line speed
+    // (ten bit times a byte), then look again.
+    const long long drainMs = static_cast<long long>(queued) * 10000 / speed + 1;
+    Nap(static_cast<int>(std::min<long long>(drainMs, left)));
+  }
+}
+
+bool TBlockSerial::WaitWritable(int timeoutMs) {
+  if (!IsOpen) {
+    SetErrno(EBADF);
+    return false;
+  }
+  SetError(0);
+  return WaitTransmitterIdle(timeoutMs);
+}
+
+int TBlockSerial::SendBytes(const std::string& bytes) {
+  if (!IsOpen) {
+    SetError(ErrPortNotOpen);
+    return 0;
+  }
+  SetError(0);
+  const Clock::time_point deadline = DeadlineAfter(completion_timeout_ms_);
+  bool abandoned = false;
+  std::size_t sent = 0;
+  while (sent < bytes.size() && LastErrorCode == 0) {
+    const ssize_t r = write(Handle, bytes.data() + sent, bytes.size() - sent);
+    if (r > 0) {
+      sent += static_cast<std::size_t>(r);
+      continue;
+    }
+    if (r < 0 && errno == EINTR) continue;
+    if (r < 0 && errno != EAGAIN) {
+      SetErrno(errno);
+      break;
+    }
+    const int revents = PollUntil(Handle, POLLOUT, deadline);
+    if (revents < 0)
+      SetErrno(errno);
+    else if (revents == 0)
+      abandoned = true;
+    else if (revents & POLLNVAL)
+      SetErrno(EBADF);
+    else if (revents & (POLLERR | POLLHUP))
+      SetHangUp();
+    if (abandoned) break;
+  }
+  // The send is complete when the driver's queue is empty and tcdrain has
+  // seen the last byte into the transmitter. The queue is watched first so
+  // that a transmitter that never empties cannot hold tcdrain for ever.
+  if (LastErrorCode == 0 && !abandoned) {
+    if (!WaitTransmitterIdle(MsLeft(deadline))) {
+      if (LastErrorCode == 0) abandoned = true;
+    } else {
+      int r = 0;
+      while ((r = tcdrain(Handle)) != 0 && errno == EINTR) {
+      }
+      if (r != 0) SetErrno(errno);
+    }
+  }
+  if (abandoned) {
+    // Only an abandoned send throws away its own unsent bytes.
+    tcflush(Handle, TCOFLUSH);
+    SetError(ErrTimeout);
+  }
+  TakeLineErrors();
+  return static_cast<int>(sent);
+}
+
+bool TBlockSerial::ReadQueued(int count) {
+  const std::size_t old = ReceiveBuffer.size();
+  ReceiveBuffer.resize(old + static_cast<std::size_t>(count));
+  ssize_t r = 0;
+  while ((r = read(Handle, ReceiveBuffer.data() + old, static_cast<std::size_t>(count))) < 0 &&
+         errno == EINTR) {
+  }
+  if (r < 0) {
+    const int e = errno;
+    ReceiveBuffer.resize(old);
+    if (e == EAGAIN)
+      SetError(ErrTimeout);
+    else
+      SetErrno(e);
+    return false;
+  }
+  ReceiveBuffer.resize(old + static_cast<std::size_t>(r));
+  if (r == 0) {  // end of file: the device has hung up
+    SetHangUp();
+    return false;
+  }
+  TakeLineErrors();
+  return true;
+}
+
+bool TBlockSerial::RefillReceiveBuffer(int timeoutMs) {
+  ReceiveBuffer.clear();
+  receive_pos_ = 0;
+  sched_yield();  // give up the processor once, so a sender can catch up
+  int n = 0;
+  if (const int e = QueryInput(n)) {
+    SetErrno(e);
+    return false;
+  }
+  if (n > 0) return ReadQueued(n);
+  if (!WaitReadable(timeoutMs)) {
+    if (LastErrorCode == 0) SetError(ErrTimeout);
+    return false;
+  }
+  if (const int e = QueryInput(n)) {
+    SetErrno(e);
+    return false;
+  }
+  if (n > 0) return ReadQueued(n);
+  SetError(ErrTimeout);
+  return false;
+}
+
+std::uint8_t TBlockSerial::ReceiveByte(int timeoutMs) {
+  if (!IsOpen) {
+    SetError(ErrPortNotOpen);
+    return 0;
+  }
+  SetError(0);
+  if (BufferedInput() == 0) RefillReceiveBuffer(timeoutMs);
+  // After a line error the bytes read stay for the next call.
+  if (LastErrorCode != 0 || BufferedInput() == 0) return 0;
+  return static_cast<std::uint8_t>(ReceiveBuffer[receive_pos_++]);
+}
+
+}  // namespace vestok
