@@ -60,7 +60,15 @@ class RecordData {
 
   int FieldCount() const { return static_cast<int>(fieldCount_); }
   bool Has(int field) const { return (has_ >> field) & 1u; }
-  CellValue Get(int field) const;  // Kind::Null when the field holds no value
+  // The stored value read as the field's type (the table knows it); 0 or
+  // an empty text when the field holds no value.
+  std::int32_t Integer(int field) const { return Has(field) ? Cells()[field].integer : 0; }
+  double Float(int field) const { return Has(field) ? Cells()[field].number : 0; }
+  std::string_view Text(int field) const {
+    if (!Has(field) || !((isText_ >> field) & 1u)) return {};
+    const Cell& c = Cells()[field];
+    return {Texts() + c.text.offset, c.text.length};
+  }
   // Replaces one value. Numbers change in place; a text rebuilds the block.
   void Set(int field, const CellValue& value);
 
