@@ -1,0 +1,31 @@
+#pragma once
+// The upload job: writes the rows of a table into the register, one record
+// per row, each repeated until the register acknowledges it (at most
+// RetryCmd + 1 sends). The table is read, never changed.
+#include "jobs/record_layouts.h"
+#include "jobs/transfer_job.h"
+
+namespace vestok {
+
+class TLoadThread final : public TTransferJob {
+ public:
+  // Starts at once. `jobKind` must have an upload command.
+  TLoadThread(JobKind jobKind, JobSetup setup);
+  ~TLoadThread() override;
+
+  JobKind Kind() const { return jobKind_; }
+  const std::string& Command() const { return command_; }
+
+ private:
+  void Prepare() override;
+  bool BeginRecord() override;
+  void FinishRecord() override;
+  void ExchangeRecord();
+
+  const JobKind jobKind_;
+  const std::string command_;
+  bool started_ = false;  // the first row has been taken
+  std::int32_t rowsTaken_ = 0;
+};
+
+}  // namespace vestok

@@ -1,0 +1,91 @@
+#include "jobs/save_thread.h"
+
+#include "ecr/exchange.h"
+#include "tables/table_file.h"
+
+namespace vestok {
+
+TSaveThread::TSaveThread(JobKind jobKind, JobSetup setup)
+    : TTransferJob(kDownloadTexts, std::move(setup)), jobKind_(jobKind), command_(DownloadCommand(jobKind)) {
+  Start();
+}
+
+TSaveThread::~TSaveThread() { Shutdown(); }
+
+void TSaveThread::Prepare() {
+  selectionIndex_ = 0;
+  currentNo_ = 1;
+  lastReply_.clear();
+  // Before the port is opened: the old rows are gone even when it then fails.
+  if (!selection_) EmptyTable(table_);
+}
+
+bool TSaveThread::BeginRecord() {
+  if (selection_) {
+    while (selectionIndex_ < selection_->size() && !table_.GotoBookmark((*selection_)[selectionIndex_]))
+      ++selectionIndex_;
+    if (selectionIndex_ >= selection_->size()) return false;
+    currentNo_ = table_.AsInteger(0);
+  } else if (IsEndReply(lastReply_)) {
+    return false;
+  }
+  ShowRecord();
+  return true;
+}
+
+void TSaveThread::FinishRecord() {
+  GuardRecordStep([this] { RequestRecord(); });
+  GuardRecordStep([this] { StoreRecord(); });
+  if (selection_) ++selectionIndex_;
+  NextNumber();
+}
+
+void TSaveThread::RequestRecord() {
+  lastReply_.clear();
+  switch (OpenExchange()) {
+    case Opening::Ready:
+      break;
+    case Opening::FailedWithError:
+      ReportRecordError();
+      return;
+    case Opening::FailedSilently:
+      return;
+  }
+  std::string payload;
+  switch (SendAndReceive(BuildRequest(command_, currentNo_), payload)) {
+    case CommandResult::Replied:
+      lastReply_ = std::move(payload);
+      break;
+    case CommandResult::NoReply:
+      ReportRecordError();
+      break;
+    case CommandResult::NotSent:
+      break;
+  }
+}
+
+void TSaveThread::StoreRecord() {
+  if (lastReply_.empty() || IsEndReply(lastReply_)) return;
+  const std::vector<std::string> values = ParseReply(jobKind_, lastReply_);
+  if (selection_)
+    table_.Edit();  // the selected row, overwritten in place
+  else
+    table_.Append();
+  StoreReplyValues(table_, values);
+  table_.Post();
+}
+
+void TSaveThread::NextNumber() {
+  // Numbers wrap instead of overflowing when a register answers with the largest one.
+  const auto plusOne = [](std::int32_t n) { return std::int32_t(std::uint32_t(n) + 1u); };
+  if (jobKind_ >= kStandardJobKinds) {
+    currentNo_ = plusOne(currentNo_);
+    return;
+  }
+  // "Seria A" registers may answer with a later record than the one asked
+  // for: go on after the larger of the two.
+  const std::int32_t stored = table_.AsInteger(0);  // no current row reads as 0
+  currentNo_ = plusOne(stored > currentNo_ ? stored : currentNo_);
+}
+
+}  // namespace vestok

@@ -1,0 +1,33 @@
+#pragma once
+// The download job: reads records from the register into the table. Without
+// a selection the table is emptied and records are requested one number
+// after another until the register gives an end reply (or Stop); with one,
+// each selected row is asked for again by its first field and overwritten.
+#include "jobs/record_layouts.h"
+#include "jobs/transfer_job.h"
+
+namespace vestok {
+
+class TSaveThread final : public TTransferJob {
+ public:
+  // Starts at once. `jobKind` must have a download command.
+  TSaveThread(JobKind jobKind, JobSetup setup);
+  ~TSaveThread() override;
+
+  JobKind Kind() const { return jobKind_; }
+  const std::string& Command() const { return command_; }
+
+ private:
+  void Prepare() override;
+  bool BeginRecord() override;
+  void FinishRecord() override;
+  void RequestRecord();
+  void StoreRecord();
+  void NextNumber();
+
+  const JobKind jobKind_;
+  const std::string command_;
+  std::string lastReply_;  // payload of the last record reply; empty: none
+};
+
+}  // namespace vestok

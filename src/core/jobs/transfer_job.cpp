@@ -1,0 +1,151 @@
+#include "jobs/transfer_job.h"
+
+#include <exception>
+
+#include "config/link_settings.h"
+#include "ecr/exchange.h"
+#include "ecr/link_port.h"
+#include "text/number_text.h"
+
+namespace vestok {
+
+TTransferJob::TTransferJob(const JobTexts& texts, JobSetup setup)
+    : table_(setup.Table),
+      selection_(std::move(setup.Selection)),
+      texts_(texts),
+      host_(setup.Host),
+      mainThread_(setup.MainThread),
+      portName_(std::move(setup.PortName)),
+      speed_(setup.Speed),
+      log_(setup.OperationLog) {}
+
+TTransferJob::~TTransferJob() { Shutdown(); }
+
+void TTransferJob::Start() {
+  worker_ = std::thread([this] { Run(); });
+}
+
+void TTransferJob::Shutdown() {
+  if (!worker_.joinable()) return;
+  RequestStop();
+  WaitForEnd();
+}
+
+void TTransferJob::WaitForEnd() {
+  mainThread_.ServeUntil([this] { return ended_.load(); });
+  if (worker_.joinable()) worker_.join();
+}
+
+void TTransferJob::OnMainThread(const std::function<void()>& step) {
+  std::exception_ptr error;
+  mainThread_.RunOnMainThread([&] {
+    try {
+      step();
+    } catch (...) {
+      error = std::current_exception();
+    }
+  });
+  if (error) std::rethrow_exception(error);
+}
+
+void TTransferJob::Run() {
+  try {
+    OnMainThread([this] { BeginJob(); });
+  } catch (...) {
+    // The window could not be locked completely; EndJob still gives it back.
+  }
+  try {
+    OnMainThread([this] { Prepare(); });
+    if (OpenLink(portName_, speed_)) RecordLoop();
+  } catch (...) {
+    // A step outside any record failed (the table refused a move): no further
+    // record can be worked on, so the job ends as usual.
+  }
+  CloseLink();
+  try {
+    OnMainThread([this] { EndJob(); });
+  } catch (...) {
+  }
+  ended_.store(true);
+  mainThread_.Wake();
+}
+
+void TTransferJob::RecordLoop() {
+  while (!stop_.load()) {
+    bool more = false;
+    OnMainThread([&] { more = BeginRecord(); });
+    if (!more) break;
+    OnMainThread([this] { FinishRecord(); });
+  }
+}
+
+void TTransferJob::BeginJob() {
+  host_.SetPagesEnabled(false);
+  actionStates_ = host_.ActionStates();
+  host_.SetActionStates(std::vector<bool>(actionStates_.size(), false));
+  host_.SetStopEnabled(true);
+  errorCount_ = 0;
+  log_.Clear();
+  log_.Add(std::string(texts_.FirstLine));
+  host_.SetStatusText(2, std::string(kStopHint));
+  table_.SuspendNotifications();
+  suspended_ = true;
+}
+
+void TTransferJob::EndJob() {
+  host_.SetPagesEnabled(true);
+  host_.SetActionStates(actionStates_);
+  host_.SetStopEnabled(false);
+  const std::string verdict(errorCount_ == 0 ? texts_.VerdictOk : texts_.VerdictErrors);
+  host_.SetStatusText(1, verdict);
+  log_.Add(verdict);
+  host_.SetStatusText(2, std::string());
+  if (suspended_) {
+    suspended_ = false;
+    table_.ResumeNotifications();
+  }
+}
+
+void TTransferJob::ShowRecord() {
+  const std::string line = std::string(texts_.Progress) + IntToText(currentNo_);
+  host_.SetStatusText(1, line);
+  log_.Add(line);
+}
+
+void TTransferJob::ReportRecordError() {
+  ++errorCount_;
+  const std::string line = std::string(texts_.Error) + IntToText(currentNo_);
+  host_.SetStatusText(1, line);
+  log_.Add(line);
+}
+
+void TTransferJob::GuardRecordStep(const std::function<void()>& step) {
+  try {
+    step();
+  } catch (...) {
+    // A value that does not convert, a table that refuses a write: the
+    // record is not stored, the job goes on.
+    try {
+      table_.Cancel();
+    } catch (...) {
+    }
+    ReportRecordError();
+  }
+}
+
+TTransferJob::Opening TTransferJob::OpenExchange() {
+  switch (SelectionHandshake(std::int16_t(LinkSettings.LogicNo), LinkSettings.CableTimeout)) {
+    case HandshakeResult::Ready:
+      PurgeLink();
+      return Opening::Ready;
+    case HandshakeResult::NoAnswer:
+    case HandshakeResult::BadAnswer:
+      return Opening::FailedWithError;
+    case HandshakeResult::DeselectFailed:
+    case HandshakeResult::AckFailed:
+      break;
+  }
+  return Opening::FailedSilently;
+}
+
+}  // namespace vestok

@@ -1,0 +1,139 @@
+#pragma once
+// The shared life of the three transfer jobs. A job runs its loop on a worker
+// thread of its own and hands every step that touches the window, the table
+// or the serial link to the user-interface thread (IMainThread), waiting for
+// it. The worker itself opens and closes the port and tests the stop request
+// between two records; moving over the table's rows happens inside the
+// handed-over steps, so the window never sees the table change under it.
+//
+// Every job ends through EndJob, which gives the window back its pages and
+// actions and disables Stop, and the port is closed before it, whatever a
+// step did: an exception inside a record's step becomes that record's error
+// line and the job goes on with the next record.
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "jobs/job_host.h"
+#include "jobs/main_thread.h"
+#include "jobs/operation_log.h"
+#include "tables/document_table.h"
+
+namespace vestok {
+
+// The texts of one job kind; progress and error lines are followed by CurrentNo.
+struct JobTexts {
+  std::string_view FirstLine;
+  std::string_view Progress;
+  std::string_view Error;
+  std::string_view VerdictOk;
+  std::string_view VerdictErrors;
+};
+
+inline constexpr std::string_view kStopHint = "Pentru oprire apasati butonul STOP de pe Toolbar";
+
+inline constexpr JobTexts kUploadTexts = {"Incarcare articole - start", "Incarcare articol: ",
+                                          "Eroare la incarcare articol: ", "Incarcare articole incheiata fara erori",
+                                          "Incarcare articole incheiata cu erori"};
+inline constexpr JobTexts kDownloadTexts = {"Descarcare articole - start", "Descarcare articol: ",
+                                            "Eroare la descarcare articol: ",
+                                            "Descarcare articole incheiata fara erori",
+                                            "Descarcare articole incheiata cu erori"};
+inline constexpr JobTexts kDeleteTexts = {"Stergere articole - start", "Stergere articol: ",
+                                          "Eroare la stergere articol: ", "Stergere articole incheiata fara erori",
+                                          "Stergere articole incheiata cu erori"};
+
+// The rows a "selection" action works on, as bookmarks in table order; none
+// (std::nullopt) for an "all" action.
+using RowSelection = std::optional<std::vector<Bookmark>>;
+
+// What the window lends a job (borrowed: it outlives the job) and what it
+// copies for it at creation.
+struct JobSetup {
+  IJobHost& Host;
+  IMainThread& MainThread;
+  std::string PortName;  // LinkSettings.PortName at creation
+  std::int32_t Speed;    // LinkSettings.Speed at creation
+  DocumentTable& Table;
+  RowSelection Selection;
+  TOperationLog& OperationLog;
+};
+
+class TTransferJob {
+ public:
+  virtual ~TTransferJob();
+  TTransferJob(const TTransferJob&) = delete;
+  TTransferJob& operator=(const TTransferJob&) = delete;
+
+  // User-interface thread: the job stops before its next record.
+  void RequestStop() { stop_.store(true); }
+  // User-interface thread: returns once the job has ended, carrying out the
+  // steps the job hands over meanwhile.
+  void WaitForEnd();
+  bool Ended() const { return ended_.load(); }
+
+  // Read on the user-interface thread (or after the end).
+  std::int32_t CurrentNo() const { return currentNo_; }
+  std::int32_t ErrorCount() const { return errorCount_; }
+
+ protected:
+  TTransferJob(const JobTexts& texts, JobSetup setup);
+
+  // The last thing a derived constructor does: starts the worker.
+  void Start();
+  // The first thing a derived destructor does: stops the worker and waits.
+  void Shutdown();
+
+  // ---- worker thread
+  // The job's preparation (as one step on the user-interface thread).
+  virtual void Prepare() = 0;
+  // One pass on the user-interface thread: the end test of the job's loop
+  // (the stop request aside), positioning on the row in hand, CurrentNo and
+  // ShowRecord. False ends the loop.
+  virtual bool BeginRecord() = 0;
+  // The record's exchange and what follows it, on the user-interface thread.
+  virtual void FinishRecord() = 0;
+
+  // ---- user-interface thread, for the steps
+  enum class Opening { Ready, FailedSilently, FailedWithError };
+  Opening OpenExchange();
+  void ShowRecord();
+  void ReportRecordError();
+  // Runs one record step: an exception inside it cancels the table's
+  // pending change and becomes the record's error line.
+  void GuardRecordStep(const std::function<void()>& step);
+
+  DocumentTable& table_;
+  const RowSelection selection_;
+  std::size_t selectionIndex_ = 0;
+  std::int32_t currentNo_ = 0;
+
+ private:
+  void Run();
+  void RecordLoop();
+  // Hands `step` over and waits; an exception of the step is rethrown here.
+  void OnMainThread(const std::function<void()>& step);
+  void BeginJob();
+  void EndJob();
+
+  const JobTexts texts_;
+  IJobHost& host_;
+  IMainThread& mainThread_;
+  const std::string portName_;
+  const std::int32_t speed_;
+  TOperationLog& log_;
+
+  std::int32_t errorCount_ = 0;
+  std::vector<bool> actionStates_;
+  bool suspended_ = false;
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> ended_{false};
+  std::thread worker_;
+};
+
+}  // namespace vestok
