@@ -1,0 +1,68 @@
+#pragma once
+// The exchange primitives of the register link and the two shapes every
+// conversation is built from: the selection handshake and the command step.
+// They act on LinkPort, which must be open, read LinkSettings at the moment a
+// value is needed, and never show or log anything.
+#include <cstdint>
+#include <string>
+
+namespace vestok {
+
+// Sends the deselection frame, then discards the port's queues. False when the
+// port was not idle (nothing is sent then).
+bool DeselectAll();
+// Sends the selection frame of logical number n. False when the port was not idle.
+bool SelectEcr(std::int16_t logicNo);
+// Sends the command frame of the text. False when the port was not idle.
+bool SendCommand(const std::string& text);
+// Sends the bytes unchanged (the single AckChar). False when the port was not idle.
+bool SendRaw(const std::string& bytes);
+
+// Reads one reply: bytes up to the first CR and two check bytes. Every failed
+// read (a time-out, a line error, a port that has gone away) puts 0x00 into
+// the buffer and counts toward RetryByte; at that count the reply is given up.
+// On true, payload holds the reply's payload; on false it is left unchanged.
+bool ReceiveReply(std::string& payload);
+
+// How many times a step of an exchange is tried: RetryCmd, at least once.
+int AttemptLimit();
+
+// Tries `attempt` (returning bool) up to AttemptLimit() times and stops at the
+// first success.
+template <typename Attempt>
+bool WithAttempts(Attempt&& attempt) {
+  const int limit = AttemptLimit();
+  for (int i = 0; i < limit; ++i)
+    if (attempt()) return true;
+  return false;
+}
+
+enum class HandshakeResult {
+  Ready,           // selected, answered and acknowledged
+  DeselectFailed,  // the port never took the deselection frame
+  NoAnswer,        // no selection attempt saw the start of an answer
+  BadAnswer,       // the answer did not arrive whole or failed its check
+  AckFailed,       // the port never took the acknowledgement
+};
+
+// Deselect, select `logicNo` waiting `waitMs` for the start of the answer, read
+// the answer (into `answer` when given) and acknowledge it; each step with
+// attempts. The port's queues are not discarded afterwards (see CommandStep).
+HandshakeResult SelectionHandshake(std::int16_t logicNo, int waitMs, std::string* answer = nullptr);
+
+enum class CommandResult {
+  NotSent,  // the port was not idle; nothing went out
+  NoReply,  // sent, but no valid reply came back
+  Replied,  // payload holds the reply
+};
+
+// Sends the command, waits up to RetryCmd times CableTimeout for the start of
+// the reply, then reads the reply in any case (a late reply is still read,
+// with 0x00 bytes in front). Jobs that repeat a command call this again.
+CommandResult SendAndReceive(const std::string& text, std::string& payload);
+
+// The command step after a handshake: discards the port's queues once, then
+// SendAndReceive.
+CommandResult CommandStep(const std::string& text, std::string& payload);
+
+}  // namespace vestok

@@ -1,0 +1,56 @@
+#include "ecr/frames.h"
+
+#include "text/ascii.h"
+#include "text/number_text.h"
+
+namespace vestok {
+
+std::string CheckBytes(std::string_view text) {
+  const std::uint16_t crc = Crc16(text);
+  return {static_cast<char>(crc >> 8), static_cast<char>(crc & 0xFF)};
+}
+
+std::string PrependFiller(std::string_view text, int count) {
+  std::string out(static_cast<std::size_t>(count > 0 ? count : 0), FillerChar);
+  out.append(text);
+  return out;
+}
+
+std::string AppendFiller(std::string_view text, int count) {
+  std::string out(text);
+  out.append(static_cast<std::size_t>(count > 0 ? count : 0), FillerChar);
+  return out;
+}
+
+std::string BuildDeselectFrame() {
+  const std::string body(3, DeselectChar);
+  return AppendFiller(PrependFiller(body, SelectFillerBefore), FillerAfter);
+}
+
+std::string BuildSelectFrame(int logicNo) {
+  std::string body(2, SelectChar);
+  if (logicNo >= 0 && logicNo < 10) body += '0';
+  body += IntToText(logicNo);
+  return AppendFiller(PrependFiller(body, SelectFillerBefore), FillerAfter);
+}
+
+std::string BuildCommandFrame(std::string_view text) {
+  std::string checked = AsciiUpper(text);
+  checked += FrameEnd;
+  std::string body(1, FrameStart);
+  body += checked;
+  body += CheckBytes(checked);
+  return AppendFiller(PrependFiller(body, CommandFillerBefore), FillerAfter);
+}
+
+bool CheckReply(std::string_view reply) {
+  if (reply.size() < MinReplyLength) return false;
+  return Crc16(reply.substr(1)) == 0;
+}
+
+std::string ReplyPayload(std::string_view reply) {
+  if (reply.size() < 4) return {};
+  return std::string(reply.substr(1, reply.size() - 4));
+}
+
+}  // namespace vestok
