@@ -100,7 +100,7 @@ TEST_F(SerialTransfer, DiscardDropsReceivedBytesOnly) {
 }
 
 TEST_F(SerialTransfer, FrameFollowedAtOnceByDiscardArrivesWhole) {
-  for (int round = 0; round < 300; ++round) {
+  for (int round = 0; round < 500; ++round) {
     std::string frame(64, '\xff');
     for (int i = 5; i < 64; ++i) frame[i] = static_cast<char>('0' + (round + i) % 64);
     ASSERT_EQ(port.SendBytes(frame), 64);

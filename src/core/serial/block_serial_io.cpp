@@ -125,10 +125,7 @@ bool TBlockSerial::WaitReadable(int timeoutMs) {
 
 bool TBlockSerial::WaitTransmitterIdle(int timeoutMs) {
   const Clock::time_point deadline = DeadlineAfter(timeoutMs);
-  std::int32_t speed = 0;
-  termios tio{};
-  if (tcgetattr(Handle, &tio) == 0) speed = SpeedForTerminalRate(cfgetospeed(&tio));
-  if (speed <= 0) speed = 9600;
+  std::int32_t speed = 0;  // looked up only when there is something to wait for
   for (;;) {
     int queued = 0;
     if (const int e = QueryOutput(queued)) {
@@ -138,6 +135,11 @@ bool TBlockSerial::WaitTransmitterIdle(int timeoutMs) {
     if (queued == 0) return true;
     const int left = MsLeft(deadline);
     if (left == 0) return false;
+    if (speed == 0) {
+      termios tio{};
+      if (tcgetattr(Handle, &tio) == 0) speed = SpeedForTerminalRate(cfgetospeed(&tio));
+      if (speed <= 0) speed = 9600;
+    }
     // Sleep about as long as the queue takes to leave at the line speed
     // (ten bit times a byte), then look again.
     const long long drainMs = static_cast<long long>(queued) * 10000 / speed + 1;
