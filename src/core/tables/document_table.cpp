@@ -201,8 +201,9 @@ void DocumentTable::RemoveRow(std::size_t row) {
     next = cur_ - 1;
   else if (cur_ != npos && cur_ >= rows_.size())
     next = rows_.size() - 1;
-  cur_ = npos;  // so the observers hear of the new current record even at the same row
-  SetCursor(next);
+  // The observers hear of the current record even when its row number stays.
+  cur_ = next;
+  Notify([next](ITableObserver& o) { o.CurrentChanged(next); });
   eof_ = bof_ = rows_.empty();
 }
 
