@@ -311,7 +311,8 @@ void EcrSimulator::HandleEvent(const TLineEvent& event) {
       if (addressed->selections < addressed->setup.Faults.AnswerSelectionOn) return;
       const TSimRegister& r = addressed->setup;
       const TRegisterFaults faults = r.Faults;
-      const std::string answer = r.FiscalNumber + ";" + IntToText(r.LogicNo) + ";" + r.AnswerTail;
+      const std::string answer =
+          r.AnswerPayload ? *r.AnswerPayload : r.FiscalNumber + ";" + IntToText(r.LogicNo) + ";" + r.AnswerTail;
       const int logicNo = r.LogicNo;
       lock.unlock();
       SendReply(logicNo, faults, "answer", answer);

@@ -44,6 +44,7 @@ struct TSimRegister {
   int LogicNo = 1;
   std::string FiscalNumber = "RO0000001";
   std::string AnswerTail = "SIM;";  // after "<fiscal number>;<logical number>;"
+  std::optional<std::string> AnswerPayload;  // replaces the whole answer payload when set
   TRegisterFaults Faults;
   TRegisterMemory Memory;
 };
