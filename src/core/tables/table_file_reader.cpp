@@ -11,6 +11,7 @@
 // - A file that begins with a line end has an empty header line; the columns
 //   are then the table's fields in their order, and the following line is data.
 #include <cerrno>
+#include <memory>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -303,15 +304,19 @@ void LoadTableFile(DocumentTable& table, const std::string& path) {
   table.Post();
   SuspendGuard guard(table);
   TableFileParser parser(table);
-  std::string block(kReadBlock, '\0');
+  // Big blocks, but no bigger than a small file needs.
+  const std::size_t blockSize =
+      S_ISREG(st.st_mode) && st.st_size >= 0 && std::size_t(st.st_size) < kReadBlock ? std::size_t(st.st_size) + 4096
+                                                                                      : kReadBlock;
+  std::unique_ptr<char[]> block(new char[blockSize]);
   for (;;) {
-    const ssize_t n = ::read(fd.get(), block.data(), block.size());
+    const ssize_t n = ::read(fd.get(), block.get(), blockSize);
     if (n < 0) {
       if (errno == EINTR) continue;
       throw TableFileReadError("cannot read " + path);
     }
     if (n == 0) break;
-    parser.Feed(block.data(), std::size_t(n));
+    parser.Feed(block.get(), std::size_t(n));
   }
   parser.Finish();
 }
