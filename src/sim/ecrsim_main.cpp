@@ -34,7 +34,7 @@ Line:
   --lead-byte HEX        first byte of every reply (default 0A, LF)
   --trace                print every frame in both directions: time in ms,
                          direction, kind, register, text, check, bytes in hex
-  --quiet                print nothing but errors (not even the path)
+  --quiet                print neither the path nor the files loaded
   --help                 this text
 
 Registers (each --register starts a new one; the options after it concern it;
