@@ -139,7 +139,7 @@ TEST_F(Exchange, WrongCheckBytesFailTheReply) {
 TEST_F(Exchange, LateReplyComesWithLeadingNuls) {
   LinkSettings.CableTimeout = 60;
   TSimRegister r;
-  r.Faults.ReplyDelayMs = 150;  // two byte time-outs of 60 ms before the first byte
+  r.Faults.ReplyDelayMs = 170;  // two byte time-outs of 60 ms before the first byte
   TSimOptions o = OneRegister(r);
   o.LeadByte = '\0';
   StartSim(std::move(o));
@@ -168,12 +168,12 @@ TEST_F(Exchange, LateReplyWithLfLeadByteFailsItsCheck) {
 TEST_F(Exchange, ZeroTimeoutSelectionFailsUnlessTheAnswerHasBegun) {
   LinkSettings.CableTimeout = 0;
   TSimRegister r;
-  r.Faults.ReplyDelayMs = 40;
+  r.Faults.ReplyDelayMs = 200;
   StartSim(OneRegister(r));
   ASSERT_TRUE(Open());
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(SelectionHandshake(1, 0), HandshakeResult::NoAnswer);
-  EXPECT_LT(ElapsedMs(start), 30);
+  EXPECT_LT(ElapsedMs(start), 150);
   const std::string expected = Deselect + Select("01") + Select("01") + Select("01");
   EXPECT_EQ(ReceivedAfter(expected), expected);
 }
