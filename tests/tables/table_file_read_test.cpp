@@ -95,8 +95,8 @@ TEST(TableFileRead, TheExampleLoadsBackAndAppendsAfterExistingRecords) {
 TEST(TableFileRead, LinesEndAtAnyRunOfCrLfNulAndTheLastNeedsNoEnd) {
   EXPECT_EQ(Load(tkHeadFoot, ""), "");
   EXPECT_EQ(Load(tkHeadFoot, "\"Line\",\"Text\",\r\n"), "");
-  EXPECT_EQ(Load(tkHeadFoot, std::string("\"Line\",\"Text\",\n\n\r\r\"1\",\"a\",\r\n\r\n", 27) +
-                                 std::string("\0\0\"2\",\"b\"\n\r\0\"3\",\"c\",", 22)),
+  using namespace std::string_literals;
+  EXPECT_EQ(Load(tkHeadFoot, "\"Line\",\"Text\",\n\n\r\r\"1\",\"a\",\r\n\r\n\0\0\"2\",\"b\"\n\r\0\"3\",\"c\","s),
             "1|a\n2|b\n3|c\n");
 }
 

@@ -301,7 +301,7 @@ bool DocumentTable::IsNull(int field) const {
 
 std::optional<std::int32_t> DocumentTable::AsOptionalInteger(int field) const {
   if (IsNull(field)) return std::nullopt;
-  return IntegerAt(cur_, field).value_or(0);
+  return AsInteger(field);
 }
 
 std::int32_t DocumentTable::AsInteger(int field) const {
