@@ -19,11 +19,15 @@ void SaveTableFile(DocumentTable& table, const std::string& path);
 void SaveTableFile(DocumentTable& table, const std::string& path, TableFileSystem& fs);
 
 // Appends one record per data line of the file to the table (records already
-// in the table stay in front). Notifications are suspended for the load and
-// one Reset follows it. An empty file adds nothing. TableFileOpenError when
-// the file cannot be opened, TableFileValueError at a value that is no valid
-// number for its field (the records read before it stay; see the .cpp for
-// the failing line's record), TableFileReadError on an I/O error.
+// in the table stay in front); the last record appended is current afterwards.
+// Notifications are suspended for the load and one Reset follows it, also
+// when the load fails. An empty file adds nothing.
+// TableFileOpenError when the file cannot be opened (nothing read).
+// TableFileValueError at a value that is no valid number for its field: the
+// load stops there; the records of earlier lines stay, and so does the
+// failing line's record with the values before the failing one, unless the
+// failing value was the line's first value for a matched column (then that
+// record is dropped). TableFileReadError on an I/O error part-way.
 void LoadTableFile(DocumentTable& table, const std::string& path);
 
 // Loads from bytes already in memory (the same rules; used by the fuzzer and
