@@ -47,6 +47,7 @@ class TRegisterMemory {
   void Clear(SimTable table) { tables_[Index(table)].clear(); }
 
  private:
+  std::vector<SimRecord>::const_iterator LowerBound(SimTable table, std::int64_t number) const;
   static std::size_t Index(SimTable table) { return static_cast<std::size_t>(table); }
   std::array<std::vector<SimRecord>, SimTableCount> tables_;
 };
