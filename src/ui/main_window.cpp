@@ -1,21 +1,328 @@
+// The main window's construction: actions, menus, toolbar, pages, status bar,
+// and its show and close handling.
 #include "ui/main_window.h"
 
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
 #include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "tables/current_file_name.h"
+#include "ui/action_icons.h"
+#include "ui/table_grid.h"
 
 namespace vestok {
 
-TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
+namespace {
+
+struct TActionSpec {
+  QAction* TfMain::*member;
+  const char* name;
+  const char* caption;  // "" where the action shows no caption
+  const char* hint;     // "" where it has none
+  const char* shortcut;
+};
+
+// Every action of ActionList, in its order.
+const TActionSpec kActions[] = {
+    {&TfMain::aFileNew, "aFileNew", "&Nou", "Deschide un fisier nou (gol)", "Ctrl+N"},
+    {&TfMain::aFileOpen, "aFileOpen", "&Deschide...", "Deschide un fisier existent", "Ctrl+D"},
+    {&TfMain::aFileSave, "aFileSave", "&Salveaza", "Salveaza fisierul curent", "Ctrl+S"},
+    {&TfMain::aFileSaveAs, "aFileSaveAs", "S&alveaza ca...", "Salveaza fisierul curent cu un alt nume", ""},
+    {&TfMain::aFilePrint, "aFilePrint", "&Tipareste", "", "Ctrl+P"},
+    {&TfMain::aFileExit, "aFileExit", "&Iesire", "Iesire din Vestok", "Ctrl+X"},
+    {&TfMain::aSettingsPCCommunication, "aSettingsPCCommunication", "&Comunicatie PC...",
+     "Seteaza parametrii de comunicatie ai calculatorului", ""},
+    {&TfMain::aSettingsDetectECRs, "aSettingsDetectECRs", "&Selectare / detectare case...",
+     "Detecteaza casele de marcat conectate la calculator", ""},
+    {&TfMain::aHelpUserManual, "aHelpUserManual", "&Manual utilizator", "Deschide manualul utilizatorului Vestok",
+     "Ctrl+F1"},
+    {&TfMain::aHelpAbout, "aHelpAbout", "&Autor...", "Informatii despre producatorul programului", ""},
+    {&TfMain::aImportAll, "aImportAll", "Descarca tot", "Descarca toate inregistrarile din casa de marcat", ""},
+    {&TfMain::aImportSel, "aImportSel", "Descarca selectie", "Descarca selectiv inregistrarile din casa de marcat", ""},
+    {&TfMain::aExportAll, "aExportAll", "Incarca tot", "Incarca toate inregistrarile in casa de marcat", ""},
+    {&TfMain::aExportSel, "aExportSel", "", "Incarca selectiv inregistrarile in casa de marcat", ""},
+    {&TfMain::aDeleteAll, "aDeleteAll", "Sterge tot", "Sterge toate inregistrarile", ""},
+    {&TfMain::aDeleteSel, "aDeleteSel", "Sterge selectie", "Sterge inregistrarile selectate", ""},
+    {&TfMain::aLog, "aLog", "", "Log ultima operatie", ""},
+    {&TfMain::aStop, "aStop", "Stop", "Opreste operatia curenta", ""},
+    {&TfMain::aSelAll, "aSelAll", "Select All", "", "Ctrl+A"},
+    {&TfMain::aPLUCodeFocus, "aPLUCodeFocus", "", "", "F1"},
+    {&TfMain::aNameFocus, "aNameFocus", "", "", "F2"},
+    {&TfMain::aBarcodeFocus, "aBarcodeFocus", "", "", "F3"},
+};
+
+}  // namespace
+
+TfMain::TfMain(QWidget* parent, IDialogs* dialogs)
+    : QMainWindow(parent), dialogs_(dialogs != nullptr ? *dialogs : QtDialogs()) {
   setObjectName("fMain");
   setWindowTitle("Vestok ver. 4.5.1 by Quorlan Engineering for Selvara Exim");
   resize(800, 600);
   setMinimumWidth(130);
+
+  // The ten tables are defined now and opened, empty, when the window is first shown.
+  for (TableKind kind = 0; kind < kTableCount; ++kind)
+    tables_[kind] = std::make_unique<DocumentTable>(TableDefinition(kind));
+
+  CreateActions();
+  CreateMenus();
+  CreateToolBar();
+  CreatePages();
+  CreateStatusBar();
+
+  // Before the rules are first applied every action is enabled but Stop,
+  // which is the rule row of "Articole" under "Seria A".
+  connect(pcMain, &QTabWidget::currentChanged, this, &TfMain::ApplyRules);
+  for (QTabWidget* sub : {pcData, pcOperNSetWork, pcReceiptSettings})
+    connect(sub, &QTabWidget::currentChanged, this, &TfMain::ApplyRules);
+  connect(cbProtocol, &QComboBox::currentIndexChanged, this, &TfMain::ApplyRules);
 }
+
+TfMain::~TfMain() {
+  // The grids observe the tables: they go before the tables do.
+  delete takeCentralWidget();
+  grids_.fill(nullptr);
+  Grids.fill(nullptr);
+}
+
+void TfMain::CreateActions() {
+  for (const TActionSpec& spec : kActions) {
+    auto* action = new QAction(QString::fromLatin1(spec.caption), this);
+    action->setObjectName(QString::fromLatin1(spec.name));
+    const QString hint = QString::fromLatin1(spec.hint);
+    action->setToolTip(hint);
+    action->setStatusTip(hint);
+    if (*spec.shortcut) action->setShortcut(QKeySequence(QString::fromLatin1(spec.shortcut)));
+    this->*spec.member = action;
+    ActionList.append(action);
+  }
+  // The window carries every action, so their shortcuts work from any page,
+  // also for the actions that have no button or menu entry.
+  addActions(ActionList);
+  aStop->setEnabled(false);
+
+  QStyle* s = style();
+  aFileNew->setIcon(s->standardIcon(QStyle::SP_FileIcon));
+  aFileOpen->setIcon(s->standardIcon(QStyle::SP_DialogOpenButton));
+  aFileSave->setIcon(s->standardIcon(QStyle::SP_DialogSaveButton));
+  aFileExit->setIcon(s->standardIcon(QStyle::SP_DialogCloseButton));
+  aHelpAbout->setIcon(s->standardIcon(QStyle::SP_MessageBoxInformation));
+  aHelpUserManual->setIcon(s->standardIcon(QStyle::SP_DialogHelpButton));
+  aStop->setIcon(s->standardIcon(QStyle::SP_BrowserStop));
+  aImportAll->setIcon(ActionIcon(TActionPicture::DownloadAll));
+  aImportSel->setIcon(ActionIcon(TActionPicture::DownloadSelection));
+  aExportAll->setIcon(ActionIcon(TActionPicture::UploadAll));
+  aExportSel->setIcon(ActionIcon(TActionPicture::UploadSelection));
+  aDeleteAll->setIcon(ActionIcon(TActionPicture::DeleteAll));
+  aDeleteSel->setIcon(ActionIcon(TActionPicture::DeleteSelection));
+  aLog->setIcon(ActionIcon(TActionPicture::Log));
+  aFilePrint->setIcon(ActionIcon(TActionPicture::Print));
+
+  connect(aFileNew, &QAction::triggered, this, &TfMain::FileNew);
+  connect(aFileOpen, &QAction::triggered, this, &TfMain::FileOpen);
+  connect(aFileSave, &QAction::triggered, this, &TfMain::FileSave);
+  connect(aFileSaveAs, &QAction::triggered, this, &TfMain::FileSaveAs);
+  connect(aFileExit, &QAction::triggered, this, &QWidget::close);
+  connect(aSelAll, &QAction::triggered, this, &TfMain::SelectAll);
+  connect(aLog, &QAction::triggered, this, &TfMain::ShowLog);
+  connect(aHelpAbout, &QAction::triggered, this, &TfMain::ShowAbout);
+  connect(aHelpUserManual, &QAction::triggered, this, &TfMain::ShowUserManual);
+  for (QAction* transfer : {aImportAll, aImportSel, aExportAll, aExportSel, aDeleteAll, aDeleteSel})
+    connect(transfer, &QAction::triggered, this, [this, transfer] { TransferAction(transfer); });
+  connect(aStop, &QAction::triggered, this, &TfMain::StopJob);
+  // aFilePrint, the two port tools and the three search-focus actions are
+  // connected by the parts of the window that provide them.
+}
+
+void TfMain::CreateMenus() {
+  QMenu* file = menuBar()->addMenu("&Fisier");
+  file->setObjectName("mFile");
+  file->addActions({aFileNew, aFileOpen, aFileSave, aFileSaveAs, aFilePrint});
+  file->addSeparator();
+  file->addAction(aFileExit);
+
+  QMenu* settings = menuBar()->addMenu("&Setari");
+  settings->setObjectName("mSettings");
+  settings->addActions({aSettingsPCCommunication, aSettingsDetectECRs});
+
+  QMenu* help = menuBar()->addMenu("&Help");
+  help->setObjectName("mHelp");
+  help->addAction(aHelpUserManual);
+  help->addSeparator();
+  help->addAction(aHelpAbout);
+}
+
+void TfMain::CreateToolBar() {
+  ToolBar = addToolBar("ToolBar");
+  ToolBar->setObjectName("ToolBar");
+  ToolBar->setMovable(false);
+  ToolBar->setFloatable(false);
+  ToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  ToolBar->addActions({aFileNew, aFileOpen, aFileSave});
+  ToolBar->addSeparator();
+  ToolBar->addActions({aImportAll, aImportSel, aExportAll, aExportSel, aDeleteAll, aDeleteSel, aLog, aStop});
+
+  // The protocol list stands against the right edge, the print button after it.
+  auto* spring = new QWidget(ToolBar);
+  spring->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+  ToolBar->addWidget(spring);
+  cbProtocol = new QComboBox(ToolBar);
+  cbProtocol->setObjectName("cbProtocol");
+  cbProtocol->setEditable(false);
+  cbProtocol->addItems({"Seria A", "Standard"});
+  cbProtocol->setCurrentIndex(0);
+  cbProtocol->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  ToolBar->addWidget(cbProtocol);
+  ToolBar->addSeparator();
+  ToolBar->addAction(aFilePrint);
+}
+
+QWidget* TfMain::AddTablePage(QTabWidget* pages, TableKind kind, const char* caption) {
+  static const char* const kPageNames[kTableCount] = {"tsItems",     "tsItemSales", "tsGroupSales", "tsStandSales",
+                                                      "tsOperators", "tsPayTypes",  "tsDisc",       "tsRecFmt",
+                                                      "tsHeadFoot",  "tsECRSettings"};
+  static const char* const kGridNames[kTableCount] = {"dbgItems",     "dbgItemSales", "dbgGroupSales", "dbgStandSales",
+                                                      "dbgOperators", "dbgPayTypes",  "dbgDisc",       "dbgRecFmt",
+                                                      "dbgHeadFoot",  nullptr};
+  auto* page = new QWidget(pages);
+  page->setObjectName(kPageNames[kind]);
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(2, 2, 2, 2);
+  layout->setSpacing(2);
+  // A search panel, where a table has one, goes above the grid.
+  auto* grid = new TTableGrid(*tables_[kind], dialogs_, page);
+  grid->setObjectName(kGridNames[kind]);
+  layout->addWidget(grid);
+  grids_[kind] = grid;
+  pages_[kind] = page;
+  pages->addTab(page, QString::fromLatin1(caption));
+  return page;
+}
+
+void TfMain::CreatePages() {
+  pcMain = new QTabWidget(this);
+  pcMain->setObjectName("pcMain");
+  setCentralWidget(pcMain);
+
+  auto makeSubPages = [this](const char* pageName, const char* controlName, const char* caption) {
+    auto* page = new QWidget(pcMain);
+    page->setObjectName(pageName);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* sub = new QTabWidget(page);
+    sub->setObjectName(controlName);
+    layout->addWidget(sub);
+    pcMain->addTab(page, QString::fromLatin1(caption));
+    return sub;
+  };
+
+  pcData = makeSubPages("tsData", "pcData", "Gestiune articole si rapoarte vanzari");
+  // Qt has no tab rows; the four long captions keep their full text and
+  // scroll when the window is too narrow for them.
+  pcData->setUsesScrollButtons(true);
+  pcData->setElideMode(Qt::ElideNone);
+  AddTablePage(pcData, tkItems, "Articole");
+  AddTablePage(pcData, tkItemSales, "Vanzari pe articole");
+  AddTablePage(pcData, tkGroupSales, "Vanzari pe grupe articole");
+  AddTablePage(pcData, tkStandSales, "Vanzari pe standuri");
+
+  pcOperNSetWork = makeSubPages("tsOperNSetWork", "pcOperNSetWork", "Gestiune operatori si mode de lucru");
+  AddTablePage(pcOperNSetWork, tkOperators, "Operatori");
+  AddTablePage(pcOperNSetWork, tkPayType, "Mijloace de plata");
+  AddTablePage(pcOperNSetWork, tkDisc, "Reduceri/Majorari");
+
+  pcReceiptSettings = makeSubPages("tsReceiptSettings", "pcReceiptSettings", "Configurare bon fiscal");
+  AddTablePage(pcReceiptSettings, tkRecFmt, "Format bon");
+  AddTablePage(pcReceiptSettings, tkHeadFoot, "Antet bon");
+
+  // The operating parameters have a page of value boxes of their own.
+  tsECRSettings = new QWidget(pcMain);
+  tsECRSettings->setObjectName("tsECRSettings");
+  pages_[tkSettings] = tsECRSettings;
+  pcMain->addTab(tsECRSettings, "Configurare parametrii casa de marcat");
+
+  pcMain->setCurrentIndex(0);
+  for (QTabWidget* sub : {pcData, pcOperNSetWork, pcReceiptSettings}) sub->setCurrentIndex(0);
+}
+
+void TfMain::CreateStatusBar() {
+  StatusBar = statusBar();
+  StatusBar->setObjectName("StatusBar");
+  StatusBar->setSizeGripEnabled(true);
+  const int widths[3] = {300, 200, 0};
+  for (int i = 0; i < 3; ++i) {
+    auto* panel = new QLabel(StatusBar);
+    panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+    panel->setTextFormat(Qt::PlainText);
+    if (widths[i] > 0) {
+      panel->setFixedWidth(widths[i]);
+      StatusBar->addWidget(panel, 0);
+    } else {
+      panel->setMinimumWidth(0);
+      StatusBar->addWidget(panel, 1);  // the rest of the bar
+    }
+    panels_[std::size_t(i)] = panel;
+  }
+}
+
+QWidget* TfMain::TablePage(TableKind kind) const { return kind < kTableCount ? pages_[kind] : nullptr; }
+
+// ---- show and close
 
 void TfMain::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (shown_) return;
   shown_ = true;
+  FormShow();
   if (BatchMode) QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void TfMain::FormShow() {
+  if (QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
+  for (TableKind kind = 0; kind < kTableCount; ++kind) {
+    Tables[kind] = tables_[kind].get();
+    Grids[kind] = grids_[kind];
+  }
+  ResetCurrentFileNames();
+  for (TableKind kind = 0; kind < kTableCount; ++kind) tables_[kind]->Open();
+  // The drop-down list of the items' "Tip pret" column is built by the
+  // grid's editor from kPriceTypeTexts ("Fix", "Liber", "Liber max").
+  SetStatusText(0, QString::fromLatin1(kNoCurrentFile.data(), qsizetype(kNoCurrentFile.size())));
+}
+
+void TfMain::closeEvent(QCloseEvent* event) {
+  // A running job works on one of the tables: it ends before they close.
+  if (jobRunning_) StopJob();
+  CloseTables();
+  event->accept();
+  QMainWindow::closeEvent(event);
+}
+
+void TfMain::CloseTables() {
+  if (tablesClosed_) return;
+  tablesClosed_ = true;
+  // The records go without a question about unsaved changes.
+  for (TableKind kind = 0; kind < kTableCount; ++kind) tables_[kind]->Close();
+}
+
+void TfMain::TransferAction(QAction*) {
+  // The transfer jobs attach here: confirmation, fiscal number, job start.
+}
+
+void TfMain::StopJob() {
+  // The transfer jobs attach here: stop the held job picked by Tag and wait.
 }
 
 }  // namespace vestok

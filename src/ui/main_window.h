@@ -1,26 +1,148 @@
 #pragma once
+// The main window: the ten document tables in a tree of pages, the toolbar and
+// menus driven by the actions of ActionList, the three-panel status bar, the
+// file actions on the table shown and the availability rules that follow the
+// page and the protocol variant.
 #include <QMainWindow>
+#include <QList>
+#include <array>
+#include <memory>
 #include <string>
+
+#include "tables/document_table.h"
+#include "ui/dialogs.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QStatusBar;
+class QTabWidget;
+class QToolBar;
 
 namespace vestok {
 
-// The main window. For now a bare frame: it carries the batch request and, in
-// batch mode, closes as soon as it has been shown.
+class TTableGrid;
+
 class TfMain : public QMainWindow {
   Q_OBJECT
  public:
-  explicit TfMain(QWidget* parent = nullptr);
+  // `dialogs` answers every message box and file dialog of the window (the
+  // real Qt ones when none is given); it must outlive the window.
+  explicit TfMain(QWidget* parent = nullptr, IDialogs* dialogs = nullptr);
+  ~TfMain() override;
 
+  // The batch request, written by start-up before the event loop runs.
   bool BatchMode = false;
   bool BatchSave = false;
   int BatchVariant = 0;
   std::string BatchFileName;
 
+  // The kind of job started last: 10 upload, 20 download, 30 delete.
+  int Tag = 0;
+
+  // ---- actions, in the order of ActionList
+  QAction* aFileNew = nullptr;
+  QAction* aFileOpen = nullptr;
+  QAction* aFileSave = nullptr;
+  QAction* aFileSaveAs = nullptr;
+  QAction* aFilePrint = nullptr;
+  QAction* aFileExit = nullptr;
+  QAction* aSettingsPCCommunication = nullptr;
+  QAction* aSettingsDetectECRs = nullptr;
+  QAction* aHelpUserManual = nullptr;
+  QAction* aHelpAbout = nullptr;
+  QAction* aImportAll = nullptr;
+  QAction* aImportSel = nullptr;
+  QAction* aExportAll = nullptr;
+  QAction* aExportSel = nullptr;
+  QAction* aDeleteAll = nullptr;
+  QAction* aDeleteSel = nullptr;
+  QAction* aLog = nullptr;
+  QAction* aStop = nullptr;
+  QAction* aSelAll = nullptr;
+  QAction* aPLUCodeFocus = nullptr;
+  QAction* aNameFocus = nullptr;
+  QAction* aBarcodeFocus = nullptr;
+  QList<QAction*> ActionList;
+
+  // ---- controls
+  QToolBar* ToolBar = nullptr;
+  QComboBox* cbProtocol = nullptr;
+  QStatusBar* StatusBar = nullptr;
+  QTabWidget* pcMain = nullptr;
+  QTabWidget* pcData = nullptr;
+  QTabWidget* pcOperNSetWork = nullptr;
+  QTabWidget* pcReceiptSettings = nullptr;
+  QWidget* tsECRSettings = nullptr;
+
+  // ---- the registry by TableKind, filled when the window is first shown
+  std::array<DocumentTable*, kTableCount> Tables{};
+  std::array<TTableGrid*, kTableCount> Grids{};  // none for tSettings
+
+  // The page of each table (the sub-page, or tsECRSettings for tSettings):
+  // the place where a table's controls, such as its search panel, go.
+  QWidget* TablePage(TableKind kind) const;
+
+  // The TableKind of the page shown; 255 when no page is active.
+  TableKind CurrentTableKind() const;
+  // The index of cbProtocol: 0 "Seria A", 1 "Standard".
+  int ProtocolVariant() const;
+  // Shows the page of `kind` (main page and sub-page).
+  void ShowTablePage(TableKind kind);
+
+  // Enables the nine rule-driven actions for the page shown and the variant
+  // chosen, and shows the table's CurrentFileName in status panel 0. While a
+  // job runs the actions stay as the job set them.
+  void ApplyRules();
+
+  QString StatusText(int panel) const;
+  void SetStatusText(int panel, const QString& text);
+
+  // A job runs: the variant list must not re-enable actions under it. Its
+  // end applies the rules again, for the variant chosen meanwhile.
+  void SetJobRunning(bool running);
+  bool JobRunning() const { return jobRunning_; }
+
+  IDialogs& Dialogs() const { return dialogs_; }
+
+  static TFileDialogSpec OpenDialogSpec();
+  static TFileDialogSpec SaveDialogSpec();
+
+  // ---- the actions' work (their triggered signals call these)
+  void FileNew();
+  void FileOpen();
+  void FileSave();
+  void FileSaveAs();
+  void SelectAll();
+  void ShowLog();
+  void ShowAbout();
+  void ShowUserManual();
+
  protected:
   void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
+  void CreateActions();
+  void CreateMenus();
+  void CreateToolBar();
+  void CreatePages();
+  void CreateStatusBar();
+  QWidget* AddTablePage(QTabWidget* pages, TableKind kind, const char* caption);
+  void FormShow();
+  void CloseTables();
+  // Transfer actions and Stop: the job layer plugs in here.
+  void TransferAction(QAction* action);
+  void StopJob();
+
+  IDialogs& dialogs_;
+  std::array<std::unique_ptr<DocumentTable>, kTableCount> tables_;
+  std::array<TTableGrid*, kTableCount> grids_{};
+  std::array<QWidget*, kTableCount> pages_{};
+  std::array<QLabel*, 3> panels_{};
   bool shown_ = false;
+  bool tablesClosed_ = false;
+  bool jobRunning_ = false;
 };
 
 }  // namespace vestok

@@ -1,0 +1,16 @@
+#pragma once
+// The About box: the program's name, version and maker.
+#include <QDialog>
+
+namespace vestok {
+
+inline constexpr const char* kProgramVersion = "4.5.1";
+inline constexpr const char* kProgramMaker = "Quorlan Engineering";
+
+class TfAbout : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TfAbout(QWidget* parent = nullptr);
+};
+
+}  // namespace vestok

@@ -1,0 +1,115 @@
+#include "ui/dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace vestok {
+
+namespace {
+
+QMessageBox::Icon IconOf(TMessageKind kind) {
+  switch (kind) {
+    case TMessageKind::Plain: return QMessageBox::NoIcon;
+    case TMessageKind::Information: return QMessageBox::Information;
+    case TMessageKind::Warning: return QMessageBox::Warning;
+    case TMessageKind::Error: return QMessageBox::Critical;
+    case TMessageKind::Confirmation: return QMessageBox::Question;
+  }
+  return QMessageBox::NoIcon;
+}
+
+// The answer a box gives when it is closed without a button.
+TMessageAnswer ClosedAnswer(TMessageButtons buttons) {
+  switch (buttons) {
+    case TMessageButtons::Ok: return TMessageAnswer::Ok;
+    case TMessageButtons::OkCancel: return TMessageAnswer::Cancel;
+    case TMessageButtons::YesNo: return TMessageAnswer::No;
+  }
+  return TMessageAnswer::Cancel;
+}
+
+std::optional<QString> RunFileDialog(QWidget* parent, const TFileDialogSpec& spec, bool save) {
+  QFileDialog dialog(parent, spec.Title);
+  dialog.setNameFilters(spec.Filters);
+  dialog.setDefaultSuffix(spec.DefaultExtension);
+  if (save) {
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  } else {
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+  }
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList files = dialog.selectedFiles();
+  if (files.isEmpty()) return std::nullopt;
+  return files.front();
+}
+
+}  // namespace
+
+TMessageAnswer TQtDialogs::Message(QWidget* parent, TMessageKind kind, const QString& text,
+                                   TMessageButtons buttons) {
+  QMessageBox box(IconOf(kind), QApplication::applicationName(), text, QMessageBox::NoButton, parent);
+  switch (buttons) {
+    case TMessageButtons::Ok:
+      box.setStandardButtons(QMessageBox::Ok);
+      break;
+    case TMessageButtons::OkCancel:
+      box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+      break;
+    case TMessageButtons::YesNo:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      break;
+  }
+  switch (box.exec()) {
+    case QMessageBox::Ok: return TMessageAnswer::Ok;
+    case QMessageBox::Yes: return TMessageAnswer::Yes;
+    case QMessageBox::No: return TMessageAnswer::No;
+    case QMessageBox::Cancel: return TMessageAnswer::Cancel;
+    default: return ClosedAnswer(buttons);
+  }
+}
+
+std::optional<QString> TQtDialogs::OpenFileName(QWidget* parent, const TFileDialogSpec& spec) {
+  return RunFileDialog(parent, spec, false);
+}
+
+std::optional<QString> TQtDialogs::SaveFileName(QWidget* parent, const TFileDialogSpec& spec) {
+  return RunFileDialog(parent, spec, true);
+}
+
+IDialogs& QtDialogs() {
+  static TQtDialogs dialogs;
+  return dialogs;
+}
+
+TMessageAnswer TScriptedDialogs::Message(QWidget*, TMessageKind kind, const QString& text,
+                                         TMessageButtons buttons) {
+  messages_.push_back({kind, text, buttons});
+  if (answers_.empty()) return ClosedAnswer(buttons);
+  const TMessageAnswer answer = answers_.front();
+  answers_.pop_front();
+  return answer;
+}
+
+std::optional<QString> TScriptedDialogs::OpenFileName(QWidget*, const TFileDialogSpec& spec) {
+  fileDialogs_.push_back({false, spec});
+  return NextFileName();
+}
+
+std::optional<QString> TScriptedDialogs::SaveFileName(QWidget*, const TFileDialogSpec& spec) {
+  fileDialogs_.push_back({true, spec});
+  return NextFileName();
+}
+
+std::optional<QString> TScriptedDialogs::NextFileName() {
+  if (fileNames_.empty()) return std::nullopt;
+  const TQueuedName next = fileNames_.front();
+  fileNames_.pop_front();
+  if (!next.Chosen) return std::nullopt;
+  return next.Name;
+}
+
+}  // namespace vestok

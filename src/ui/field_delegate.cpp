@@ -1,0 +1,91 @@
+#include "ui/field_delegate.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+
+#include "tables/price_type.h"
+#include "text/decimal_separator.h"
+#include "ui/table_model.h"
+
+namespace vestok {
+
+namespace {
+
+const TTableModel* ModelOf(const QModelIndex& index) {
+  return qobject_cast<const TTableModel*>(index.model());
+}
+
+}  // namespace
+
+QWidget* TFieldDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                      const QModelIndex& index) const {
+  const TTableModel* model = ModelOf(index);
+  if (model == nullptr) return QStyledItemDelegate::createEditor(parent, option, index);
+
+  if (model->IsPriceTypeColumn(index.column())) {
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName("cbPriceType");
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    for (std::string_view text : kPriceTypeTexts) combo->addItem(QString::fromLatin1(text.data(), qsizetype(text.size())));
+    editor_ = combo;
+    return combo;
+  }
+
+  auto* edit = new QLineEdit(parent);
+  edit->setFrame(false);
+  const int field = model->FieldOfColumn(index.column());
+  const FieldDef& def = model->Table().Fields()[std::size_t(field)];
+  switch (def.type) {
+    case FieldType::Text:
+      edit->setMaxLength(def.width);
+      break;
+    case FieldType::Integer:
+      edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral(R"(\s*[-+]?\d{0,10}\s*)")), edit));
+      break;
+    case FieldType::Float: {
+      // Digits with the user's decimal separator and an optional exponent.
+      const QString sep = QRegularExpression::escape(QString(QChar(UserDecimalSeparator())));
+      const QString pattern = QStringLiteral(R"(\s*[-+]?\d*(%1\d*)?([eE][-+]?\d{0,3})?\s*)").arg(sep);
+      edit->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), edit));
+      break;
+    }
+  }
+  editor_ = edit;
+  return edit;
+}
+
+void TFieldDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
+  const QString text = index.data(Qt::EditRole).toString();
+  if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+    combo->setCurrentIndex(combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    combo->setEditText(text);
+    return;
+  }
+  if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
+    edit->setText(text);
+    return;
+  }
+  QStyledItemDelegate::setEditorData(editor, index);
+}
+
+void TFieldDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const {
+  if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+    // The model compares the text with the three texts exactly; anything else
+    // leaves the price type as it was.
+    if (combo->currentText() != index.data(Qt::EditRole).toString())
+      model->setData(index, combo->currentText(), Qt::EditRole);
+    return;
+  }
+  if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
+    // An editor closed without a change does not write (and so does not
+    // store a record being appended that the user never touched).
+    if (edit->isModified()) model->setData(index, edit->text(), Qt::EditRole);
+    return;
+  }
+  QStyledItemDelegate::setModelData(editor, model, index);
+}
+
+}  // namespace vestok

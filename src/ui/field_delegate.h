@@ -1,0 +1,28 @@
+#pragma once
+// The in-place editors of a grid: a line editor that keeps to the field's type
+// and width, and for the items' "Tip pret" column a drop-down list of
+// "Fix", "Liber" and "Liber max" in which a text may also be typed.
+#include <QPointer>
+#include <QStyledItemDelegate>
+
+namespace vestok {
+
+class TFieldDelegate : public QStyledItemDelegate {
+  Q_OBJECT
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                        const QModelIndex& index) const override;
+  void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+  void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
+
+  // The editor created last, while it exists (the grid commits it before a
+  // file action touches the table).
+  QWidget* Editor() const { return editor_; }
+
+ private:
+  mutable QPointer<QWidget> editor_;
+};
+
+}  // namespace vestok

@@ -1,0 +1,180 @@
+// The main window's page rules and its file, selection and help actions.
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QTabWidget>
+#include <exception>
+
+#include "tables/current_file_name.h"
+#include "tables/table_file.h"
+#include "ui/about_box.h"
+#include "ui/availability_rules.h"
+#include "ui/log_window.h"
+#include "ui/main_window.h"
+#include "ui/table_grid.h"
+
+namespace vestok {
+
+namespace {
+
+const QString kSaveDone = QStringLiteral("Salvare fisier terminata cu succes.");
+const QString kSaveFailed = QStringLiteral("Nu se poate salva fisierul specificat!");
+const QString kOpenFailed = QStringLiteral("Nu se poate deschide fisierul specificat!");
+
+// File names are kept as the file system's bytes and shown decoded.
+std::string PathBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
+QString PathText(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+
+QStringList FileFilters() { return {"CSV (*.csv)", "TXT (*.txt)", "Toate fisierele (*)"}; }
+
+}  // namespace
+
+TFileDialogSpec TfMain::OpenDialogSpec() { return {"Vestok Deschidere fisier", FileFilters(), "csv"}; }
+
+TFileDialogSpec TfMain::SaveDialogSpec() { return {"Vestok Salvare fisier", FileFilters(), "csv"}; }
+
+// ---- pages and rules
+
+TableKind TfMain::CurrentTableKind() const {
+  const int page = pcMain->currentIndex();
+  switch (page) {
+    case 0: return TableKindOfPage(0, pcData->currentIndex());
+    case 1: return TableKindOfPage(1, pcOperNSetWork->currentIndex());
+    case 2: return TableKindOfPage(2, pcReceiptSettings->currentIndex());
+    default: return TableKindOfPage(page, 0);
+  }
+}
+
+int TfMain::ProtocolVariant() const { return cbProtocol->currentIndex(); }
+
+void TfMain::ShowTablePage(TableKind kind) {
+  if (kind >= kTableCount) return;
+  if (kind <= tkStandSales) {
+    pcData->setCurrentIndex(kind);
+    pcMain->setCurrentIndex(0);
+  } else if (kind <= tkDisc) {
+    pcOperNSetWork->setCurrentIndex(kind - tkOperators);
+    pcMain->setCurrentIndex(1);
+  } else if (kind <= tkHeadFoot) {
+    pcReceiptSettings->setCurrentIndex(kind - tkRecFmt);
+    pcMain->setCurrentIndex(2);
+  } else {
+    pcMain->setCurrentIndex(3);
+  }
+}
+
+void TfMain::ApplyRules() {
+  const TableKind kind = CurrentTableKind();
+  if (!jobRunning_) {
+    const int variant = ProtocolVariant();
+    QAction* const ruled[kRuleActionCount] = {aImportAll, aImportSel, aExportAll, aExportSel, aDeleteAll,
+                                              aDeleteSel, aFileNew,   aFileOpen,  aFileSave};
+    for (int i = 0; i < kRuleActionCount; ++i) ruled[i]->setEnabled(RuleEnabled(kind, variant, TRuleAction(i)));
+  }
+  if (kind < kTableCount) SetStatusText(0, PathText(CurrentFileName[kind]));
+}
+
+void TfMain::SetJobRunning(bool running) {
+  if (jobRunning_ == running) return;
+  jobRunning_ = running;
+  // The job has restored the actions as they were at its start; a variant
+  // chosen meanwhile still has its say.
+  if (!running) ApplyRules();
+}
+
+QString TfMain::StatusText(int panel) const {
+  return panel >= 0 && panel < 3 ? panels_[std::size_t(panel)]->text() : QString();
+}
+
+void TfMain::SetStatusText(int panel, const QString& text) {
+  if (panel >= 0 && panel < 3) panels_[std::size_t(panel)]->setText(text);
+}
+
+// ---- file actions, on the table shown
+
+void TfMain::FileNew() {
+  const TableKind kind = CurrentTableKind();
+  if (kind >= kTableCount) return;
+  if (grids_[kind] != nullptr) grids_[kind]->FinishEditing();
+  EmptyTable(*tables_[kind]);
+  CurrentFileName[kind] = std::string(kNoCurrentFile);
+  SetStatusText(0, PathText(CurrentFileName[kind]));
+}
+
+void TfMain::FileOpen() {
+  const TableKind kind = CurrentTableKind();
+  if (kind >= kTableCount) return;
+  const std::optional<QString> chosen = dialogs_.OpenFileName(this, OpenDialogSpec());
+  if (!chosen) return;
+  // A failure of an earlier file action must not stand beside this one.
+  SetStatusText(1, QString());
+  try {
+    if (grids_[kind] != nullptr) grids_[kind]->FinishEditing();
+    EmptyTable(*tables_[kind]);
+    CurrentFileName[kind] = PathBytes(*chosen);
+    SetStatusText(0, *chosen);
+    LoadTableFile(*tables_[kind], CurrentFileName[kind]);
+  } catch (const std::exception&) {
+    // The name stays, and so do the records read before the failure.
+    SetStatusText(1, kOpenFailed);
+  }
+}
+
+void TfMain::FileSave() {
+  const TableKind kind = CurrentTableKind();
+  if (kind >= kTableCount) return;
+  if (CurrentFileName[kind] == kNoCurrentFile) {
+    FileSaveAs();
+    return;
+  }
+  try {
+    if (grids_[kind] != nullptr) grids_[kind]->SettleTable();
+    SaveTableFile(*tables_[kind], CurrentFileName[kind]);
+    SetStatusText(1, kSaveDone);
+  } catch (const std::exception&) {
+    SetStatusText(1, kSaveFailed);
+  }
+}
+
+void TfMain::FileSaveAs() {
+  const TableKind kind = CurrentTableKind();
+  if (kind >= kTableCount) return;
+  const std::optional<QString> chosen = dialogs_.SaveFileName(this, SaveDialogSpec());
+  if (!chosen) return;
+  try {
+    if (grids_[kind] != nullptr) grids_[kind]->SettleTable();
+    const std::string path = PathBytes(*chosen);
+    SaveTableFile(*tables_[kind], path);
+    SetStatusText(1, kSaveDone);
+    CurrentFileName[kind] = path;
+    SetStatusText(0, *chosen);
+  } catch (const std::exception&) {
+    SetStatusText(1, kSaveFailed);  // the table keeps its file name
+  }
+}
+
+void TfMain::SelectAll() {
+  const TableKind kind = CurrentTableKind();
+  // The ECR settings page has no grid; there it does nothing.
+  if (kind >= kTableCount || grids_[kind] == nullptr) return;
+  grids_[kind]->SelectAllRows();
+}
+
+// ---- windows opened from the window
+
+void TfMain::ShowLog() {
+  TfLog log(this);
+  log.exec();
+}
+
+void TfMain::ShowAbout() {
+  TfAbout about(this);
+  about.exec();
+}
+
+void TfMain::ShowUserManual() {
+  dialogs_.Message(this, TMessageKind::Plain, QStringLiteral("User manual"), TMessageButtons::Ok);
+}
+
+}  // namespace vestok

@@ -1,0 +1,200 @@
+#include "ui/table_grid.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <algorithm>
+
+#include "ui/dialogs.h"
+#include "ui/field_delegate.h"
+#include "ui/table_model.h"
+
+namespace vestok {
+
+TTableGrid::TTableGrid(DocumentTable& table, IDialogs& dialogs, QWidget* parent)
+    : QTableView(parent), dialogs_(dialogs) {
+  model_ = new TTableModel(table, this);
+  setModel(model_);
+  delegate_ = new TFieldDelegate(this);
+  setItemDelegate(delegate_);
+
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setShowGrid(true);
+  setTabKeyNavigation(true);
+  setWordWrap(false);
+  setEditTriggers(model_->ReadOnly() ? QAbstractItemView::NoEditTriggers
+                                     : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                           QAbstractItemView::AnyKeyPressed);
+
+  // Fixed row heights keep a grid of 100,000 rows as quick as a short one.
+  QHeaderView* rows = verticalHeader();
+  rows->setSectionResizeMode(QHeaderView::Fixed);
+  rows->setDefaultSectionSize(fontMetrics().height() + 6);
+  rows->setMinimumSectionSize(fontMetrics().height() + 2);
+  rows->setFixedWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) + 8);
+  horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  horizontalHeader()->setHighlightSections(false);
+  SizeColumns();
+
+  connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, &TTableGrid::OnViewRowChanged);
+  connect(model_, &TTableModel::tableCurrentChanged, this, &TTableGrid::OnTableCurrentChanged);
+}
+
+DocumentTable& TTableGrid::Table() const { return model_->Table(); }
+
+bool TTableGrid::ReadOnly() const { return model_->ReadOnly(); }
+
+void TTableGrid::SizeColumns() {
+  const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
+  for (int c = 0; c < model_->columnCount(); ++c) {
+    const FieldDef& def = Table().Fields()[std::size_t(model_->FieldOfColumn(c))];
+    int chars = 10;
+    if (def.type == FieldType::Text) chars = std::clamp(def.width, 8, 40);
+    if (model_->IsPriceTypeColumn(c)) chars = 10;
+    const int title = fontMetrics().horizontalAdvance(model_->headerData(c, Qt::Horizontal).toString());
+    setColumnWidth(c, std::max(chars * digit, title) + 16);
+  }
+}
+
+// ---- current row: view and table follow each other
+
+void TTableGrid::OnViewRowChanged(const QModelIndex& current, const QModelIndex&) {
+  if (following_) return;
+  DocumentTable& table = Table();
+  if (!table.IsOpen()) return;
+  // Leaving a new row that was never written drops it.
+  if (table.State() == TableState::Append && (!current.isValid() || std::size_t(current.row()) != table.CurrentRow()))
+    table.Cancel();
+  if (current.isValid() && std::size_t(current.row()) != table.CurrentRow() && std::size_t(current.row()) < table.RowCount())
+    table.MoveTo(std::size_t(current.row()));
+}
+
+void TTableGrid::OnTableCurrentChanged(int row) {
+  if (row < 0 || row >= model_->rowCount()) return;
+  const QModelIndex now = currentIndex();
+  if (now.isValid() && now.row() == row) return;
+  following_ = true;
+  const int column = now.isValid() ? now.column() : 0;
+  selectionModel()->setCurrentIndex(model_->index(row, column), QItemSelectionModel::NoUpdate);
+  following_ = false;
+}
+
+void TTableGrid::FinishEditing() {
+  if (state() != QAbstractItemView::EditingState) return;
+  if (QWidget* editor = delegate_->Editor()) {
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+  }
+}
+
+void TTableGrid::SettleTable() {
+  FinishEditing();
+  DocumentTable& table = Table();
+  // Every write stores its record at once, so a record still being appended
+  // is one the user never touched.
+  if (table.IsOpen() && table.State() == TableState::Append) table.Cancel();
+}
+
+// ---- selection
+
+void TTableGrid::SelectAllRows() {
+  const int count = model_->rowCount();
+  if (count == 0 || model_->columnCount() == 0) return;
+  // One range for all rows: as quick for 100,000 rows as for ten, and the
+  // current record is left where it was.
+  const QItemSelection all(model_->index(0, 0), model_->index(count - 1, model_->columnCount() - 1));
+  selectionModel()->select(all, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+std::vector<Bookmark> TTableGrid::SelectedBookmarks() const {
+  const DocumentTable& table = Table();
+  const std::size_t stored = table.RecordCount();  // a row being appended is the last one
+  std::vector<std::size_t> rows;
+  for (const QItemSelectionRange& range : selectionModel()->selection())
+    for (int r = range.top(); r <= range.bottom(); ++r)
+      if (std::size_t(r) < stored) rows.push_back(std::size_t(r));
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  std::vector<Bookmark> marks;
+  marks.reserve(rows.size());
+  for (std::size_t r : rows) marks.push_back(table.BookmarkAt(r));
+  return marks;
+}
+
+int TTableGrid::SelectedRowCount() const {
+  const DocumentTable& table = Table();
+  std::vector<bool> seen(table.RowCount(), false);
+  int count = 0;
+  for (const QItemSelectionRange& range : selectionModel()->selection())
+    for (int r = range.top(); r <= range.bottom(); ++r)
+      if (std::size_t(r) < seen.size() && !seen[std::size_t(r)]) {
+        seen[std::size_t(r)] = true;
+        ++count;
+      }
+  return count;
+}
+
+// ---- deleting and appending
+
+bool TTableGrid::DeleteRows() {
+  DocumentTable& table = Table();
+  if (ReadOnly() || !table.IsOpen()) return false;
+  const int selected = SelectedRowCount();
+  if (selected == 0 && (table.CurrentRow() == DocumentTable::npos)) return false;
+  const QString question = selected < 2 ? QStringLiteral("Delete record?") : QStringLiteral("Delete all selected records?");
+  if (dialogs_.Message(this, TMessageKind::Confirmation, question, TMessageButtons::OkCancel) != TMessageAnswer::Ok)
+    return false;
+
+  if (selected == 0) {
+    table.Delete();
+    return true;
+  }
+  // A new row still being appended goes first (it is dropped, not stored).
+  if (table.State() == TableState::Append) table.Cancel();
+  const std::vector<Bookmark> marks = SelectedBookmarks();
+  clearSelection();
+  // Many rows at once: one refresh at the end instead of one per row.
+  const bool bulk = marks.size() > 1;
+  if (bulk) table.SuspendNotifications();
+  try {
+    for (Bookmark mark : marks)
+      if (table.GotoBookmark(mark)) table.Delete();
+  } catch (...) {
+    if (bulk) table.ResumeNotifications();
+    throw;
+  }
+  if (bulk) table.ResumeNotifications();
+  return true;
+}
+
+bool TTableGrid::AppendRow() {
+  DocumentTable& table = Table();
+  if (ReadOnly() || !table.IsOpen()) return false;
+  if (table.State() == TableState::Append) return false;  // one new row at a time
+  // Leave a cell editor first, so its text is stored in its own record.
+  if (state() == QAbstractItemView::EditingState) setCurrentIndex(currentIndex());
+  table.Append();
+  return true;
+}
+
+void TTableGrid::keyPressEvent(QKeyEvent* event) {
+  const bool ctrl = event->modifiers() & Qt::ControlModifier;
+  if (event->key() == Qt::Key_Delete && ctrl) {
+    DeleteRows();
+    event->accept();
+    return;
+  }
+  if (!ReadOnly() && event->modifiers() == Qt::NoModifier) {
+    const QModelIndex now = currentIndex();
+    const bool onLastRow = !now.isValid() || now.row() + 1 >= model_->rowCount();
+    if ((event->key() == Qt::Key_Down && onLastRow) || event->key() == Qt::Key_Insert) {
+      if (AppendRow()) {
+        event->accept();
+        return;
+      }
+    }
+  }
+  QTableView::keyPressEvent(event);
+}
+
+}  // namespace vestok
