@@ -1,0 +1,98 @@
+#include "tools/link_test.h"
+
+#include "ecr/exchange.h"
+#include "ecr/frames.h"
+#include "ecr/link_port.h"
+#include "text/ascii.h"
+#include "text/number_text.h"
+
+namespace vestok {
+
+namespace {
+
+enum class AnswerEnd { FrameEnd, TooManyTimeouts, Stopped };
+
+class TLinkTestRun {
+ public:
+  TLinkTestRun(const TLinkTestSetup& setup, const TLinkTestHooks& hooks) : setup_(setup), hooks_(hooks) {}
+
+  TLinkTestCounters Run() {
+    if (!setup_.Speed || !OpenLink(setup_.PortName, *setup_.Speed)) return counters_;
+    for (std::int32_t block = 1; block <= setup_.Blocks; ++block) {
+      if (Stopped()) break;
+      RunBlock();
+    }
+    CloseLink();
+    return counters_;
+  }
+
+ private:
+  bool Stopped() const { return hooks_.StopRequested && hooks_.StopRequested(); }
+
+  void Count(std::int32_t TLinkTestCounters::*counter) {
+    ++(counters_.*counter);
+    if (hooks_.CountersChanged) hooks_.CountersChanged(counters_);
+  }
+
+  void RunBlock() {
+    PurgeLink();
+    SelectEcr(setup_.LogicNo);
+    Count(&TLinkTestCounters::BlocksSent);
+    if (WaitForData(setup_.TimeoutMs)) ReadAnswer();
+    SendRaw(std::string(1, AckChar));
+    DeselectAll();
+  }
+
+  // One byte of the answer; a read that fails counts as a byte time-out.
+  // Besides the time-out itself that is a port that has gone away: it fails
+  // every read at once, and counting it is what ends such an answer.
+  char ReadByte(int& blockTimeouts) {
+    const auto b = static_cast<char>(ReadLinkByte(setup_.TimeoutMs));
+    if (LinkPort && LinkPort->LastErrorCode != 0) {
+      ++blockTimeouts;
+      Count(&TLinkTestCounters::ByteTimeouts);
+    }
+    return b;
+  }
+
+  AnswerEnd ReadUpToFrameEnd(std::string& answer) {
+    int blockTimeouts = 0;
+    for (;;) {
+      const char b = ReadByte(blockTimeouts);
+      answer += b;
+      if (b == FrameEnd) return AnswerEnd::FrameEnd;  // a failed read gives 0, never CR
+      if (blockTimeouts >= setup_.ByteTimeoutLimit) return AnswerEnd::TooManyTimeouts;
+      // An answer that never ends would hold Stop for TestByte byte
+      // time-outs; the user's Stop ends it here instead, counting nothing more.
+      if (Stopped()) return AnswerEnd::Stopped;
+    }
+  }
+
+  void ReadAnswer() {
+    std::string answer;
+    const AnswerEnd end = ReadUpToFrameEnd(answer);
+    if (end == AnswerEnd::TooManyTimeouts) Count(&TLinkTestCounters::BlockTimeouts);
+    if (end != AnswerEnd::FrameEnd) return;
+    // The two check bytes; one that does not come in time is a 0 byte and no
+    // byte time-out.
+    for (int i = 0; i < 2; ++i) answer += static_cast<char>(ReadLinkByte(setup_.TimeoutMs));
+    Count(&TLinkTestCounters::BlocksReceived);
+    // CheckReply itself passes over the lead byte and checks the rest.
+    const bool good = answer.size() > 5 && CheckReply(answer);
+    if (!good) Count(&TLinkTestCounters::CRCErrors);
+  }
+
+  const TLinkTestSetup& setup_;
+  const TLinkTestHooks& hooks_;
+  TLinkTestCounters counters_;
+};
+
+}  // namespace
+
+std::optional<std::int32_t> LinkTestSpeed(const std::string& text) { return ParseInt32(TrimBlanks(text)); }
+
+TLinkTestCounters RunLinkTest(const TLinkTestSetup& setup, const TLinkTestHooks& hooks) {
+  return TLinkTestRun(setup, hooks).Run();
+}
+
+}  // namespace vestok

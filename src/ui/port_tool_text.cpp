@@ -1,0 +1,28 @@
+#include "ui/port_tool_text.h"
+
+#include <algorithm>
+
+#include "text/cp1250.h"
+
+namespace vestok {
+
+QString ToolText(const std::string& bytes) {
+  const std::u16string text = Cp1250ToUtf16(bytes);
+  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string ToolBytes(const QString& text) {
+  return Utf16ToCp1250(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                           static_cast<std::size_t>(text.size())));
+}
+
+QStringList SortedPortNames(const std::vector<std::string>& ports) {
+  QStringList names;
+  for (const auto& port : ports) names.append(ToolText(port));
+  std::stable_sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+  });
+  return names;
+}
+
+}  // namespace vestok
