@@ -123,6 +123,26 @@ TEST_F(UploadJob, StopWhileRecordFiveIsInHandFinishesThatRecord) {
   EXPECT_EQ(Commands().back().substr(0, 6), "W0;50;");
 }
 
+TEST_F(UploadJob, StopActionWaitsForTheEndWhileServingTheJobsSteps) {
+  StartSim();
+  // The window's Stop runs between two steps: it asks the job to stop and
+  // waits for its end, carrying out the steps still to come meanwhile.
+  bool stopped = false;
+  mainThread.AfterStep = [&] {
+    if (stopped || host.panels[1] != "Incarcare articol: 7") return;
+    stopped = true;
+    job->RequestStop();
+    job->WaitForEnd();
+    EXPECT_TRUE(job->Ended());
+    EXPECT_FALSE(host.stopEnabled);
+  };
+  Upload(0, items);
+  EXPECT_TRUE(stopped);
+  EXPECT_EQ(log.Lines(), (Lines{"Incarcare articole - start", "Incarcare articol: 12", "Incarcare articol: 7",
+                                "Incarcare articole incheiata fara erori"}));
+  EXPECT_EQ(Commands().size(), 2u);  // record 7 was finished
+}
+
 TEST_F(UploadJob, WindowIsLockedDuringTheJobAndRestoredAfterIt) {
   StartSim();
   host.stopEnabled = true;  // a batch run enables Stop itself before the job starts

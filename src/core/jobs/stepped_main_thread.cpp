@@ -28,16 +28,22 @@ void SteppedMainThread::ServeUntil(const std::function<bool()>& done) {
       std::exception_ptr error;
       try {
         (*pending->step)();
-        if (AfterStep) AfterStep();
       } catch (...) {
         error = std::current_exception();
       }
-      lock.lock();
       // The worker is released even when the step threw; the error goes to
       // whoever serves.
+      lock.lock();
       pending->done = true;
       finished_.notify_all();
       if (error) std::rethrow_exception(error);
+      if (AfterStep) {
+        // Between two steps, as the window's own events are: the worker is
+        // free again, and a nested ServeUntil (Stop waiting for the end) works.
+        lock.unlock();
+        AfterStep();
+        lock.lock();
+      }
     }
     // Taken before done() is asked, so a Wake() after that question is not missed.
     const unsigned seen = wakes_;
