@@ -266,6 +266,11 @@ void TfMain::CreateStatusBar() {
     panel->setFrameShape(QFrame::Panel);
     panel->setFrameShadow(QFrame::Sunken);
     panel->setTextFormat(Qt::PlainText);
+    // The panels keep their widths; the bar's texts get a slightly smaller
+    // font so that the file actions' texts fit panel 1 whole.
+    QFont font = panel->font();
+    font.setPointSizeF(font.pointSizeF() * 0.85);
+    panel->setFont(font);
     if (widths[i] > 0) {
       panel->setFixedWidth(widths[i]);
       StatusBar->addWidget(panel, 0);

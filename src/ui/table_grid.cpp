@@ -48,9 +48,10 @@ void TTableGrid::SizeColumns() {
   const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
   for (int c = 0; c < model_->columnCount(); ++c) {
     const FieldDef& def = Table().Fields()[std::size_t(model_->FieldOfColumn(c))];
-    int chars = 10;
-    if (def.type == FieldType::Text) chars = std::clamp(def.width, 8, 40);
-    if (model_->IsPriceTypeColumn(c)) chars = 10;
+    // Room for a typical value, or the title where that is wider.
+    int chars = def.type == FieldType::Float ? 8 : 5;
+    if (def.type == FieldType::Text) chars = std::clamp(def.width, 8, 22);
+    if (model_->IsPriceTypeColumn(c)) chars = 8;
     const int title = fontMetrics().horizontalAdvance(model_->headerData(c, Qt::Horizontal).toString());
     setColumnWidth(c, std::max(chars * digit, title) + 16);
   }
