@@ -82,6 +82,7 @@ void TTransferJob::RecordLoop() {
 void TTransferJob::BeginJob() {
   host_.SetPagesEnabled(false);
   actionStates_ = host_.ActionStates();
+  statesTaken_ = true;
   host_.SetActionStates(std::vector<bool>(actionStates_.size(), false));
   host_.SetStopEnabled(true);
   errorCount_ = 0;
@@ -94,7 +95,7 @@ void TTransferJob::BeginJob() {
 
 void TTransferJob::EndJob() {
   host_.SetPagesEnabled(true);
-  host_.SetActionStates(actionStates_);
+  if (statesTaken_) host_.SetActionStates(actionStates_);
   host_.SetStopEnabled(false);
   const std::string verdict(errorCount_ == 0 ? texts_.VerdictOk : texts_.VerdictErrors);
   host_.SetStatusText(1, verdict);

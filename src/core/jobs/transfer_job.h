@@ -129,7 +129,8 @@ class TTransferJob {
   TOperationLog& log_;
 
   std::int32_t errorCount_ = 0;
-  std::vector<bool> actionStates_;
+  std::vector<bool> actionStates_;  // remembered by BeginJob, given back by EndJob
+  bool statesTaken_ = false;
   bool suspended_ = false;
   std::atomic<bool> stop_{false};
   std::atomic<bool> ended_{false};
