@@ -52,6 +52,18 @@ QString FitTextToWidth(const QString& text, const QFontMetricsF& metrics, qreal 
   return text.left(lo);
 }
 
+TFittedText FitTextToColumn(const QString& text, const QFont& font, QPaintDevice* device, qreal width) {
+  const QFontMetricsF metrics(font, device);
+  const qreal advance = metrics.horizontalAdvance(text);
+  if (advance <= width) return {text, 100};
+  for (int stretch = int(100 * width / advance); stretch >= kMinTextStretch; --stretch) {
+    QFont narrow(font);
+    narrow.setStretch(stretch);
+    if (QFontMetricsF(narrow, device).horizontalAdvance(text) <= width) return {text, stretch};
+  }
+  return {FitTextToWidth(text, metrics, width), 100};
+}
+
 void PaintItemListPage(QPainter& painter, qreal unitsPerMm, const DocumentTable& items, const TReportPage& page,
                        char decimalSeparator) {
   const qreal scale = unitsPerMm / kHundredthsPerMm;
@@ -65,10 +77,15 @@ void PaintItemListPage(QPainter& painter, qreal unitsPerMm, const DocumentTable&
     if (t.centred) {
       painter.drawText(box, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, text);
     } else {
+      const TFittedText fitted = FitTextToColumn(text, font, painter.device(), box.width());
       painter.save();
       painter.setClipRect(box);
-      painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                       FitTextToWidth(text, metrics, box.width()));
+      if (fitted.stretch != 100) {
+        QFont narrow(font);
+        narrow.setStretch(fitted.stretch);
+        painter.setFont(narrow);
+      }
+      painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, fitted.text);
       painter.restore();
     }
   }

@@ -10,6 +10,7 @@
 class QFont;
 class QFontMetricsF;
 class QPagedPaintDevice;
+class QPaintDevice;
 class QPainter;
 class QPrinter;
 class QWidget;
@@ -22,6 +23,17 @@ QFont ItemListFont();
 // The longest start of `text` whose width under `metrics` is at most `width`
 // (device units): a value is cut at the next column instead of running into it.
 QString FitTextToWidth(const QString& text, const QFontMetricsF& metrics, qreal width);
+
+// How a value is printed in a column `width` device units wide: whole when it
+// fits; a little condensed (down to kMinTextStretch per cent of its width)
+// when that makes it fit, so that "Liber max" keeps its meaning; otherwise cut
+// by FitTextToWidth at its normal width.
+inline constexpr int kMinTextStretch = 80;
+struct TFittedText {
+  QString text;
+  int stretch = 100;  // QFont::setStretch
+};
+TFittedText FitTextToColumn(const QString& text, const QFont& font, QPaintDevice* device, qreal width);
 
 // Paints one page of the layout. `unitsPerMm` converts millimetres to the
 // painter's units; the painter's origin is the top left corner of the paper.

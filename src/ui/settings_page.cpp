@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QAbstractItemView>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 #include <charconv>
@@ -118,6 +119,9 @@ TSettingsPage::TSettingsPage(DocumentTable& settings, QWidget* parent) : QWidget
     for (const char* choice : spec.choices) combo->addItem(QString::fromLatin1(choice));
     combo->setCurrentIndex(-1);  // nothing shown before a value is
     combo->setMaxVisibleItems(int(spec.choices.size()));
+    // The open list shows each choice whole, also when the page is narrow.
+    combo->view()->setTextElideMode(Qt::ElideNone);
+    combo->view()->setMinimumWidth(combo->view()->sizeHintForColumn(0) + 2 * combo->view()->frameWidth());
     connect(combo, &QComboBox::activated, this, [this, row](int index) { cbSettingsChange(row, index); });
     SettingsCombos[std::size_t(row)] = combo;
   }

@@ -166,6 +166,17 @@ TEST_F(ItemReportTest, ALongValueIsCutBeforeTheNextColumn) {
   EXPECT_LE(metrics.horizontalAdvance(fitted), 55.04 * perMm);
   EXPECT_GT(metrics.horizontalAdvance(name.left(fitted.size() + 1)), 55.04 * perMm) << "the longest start that fits";
   EXPECT_EQ(FitTextToWidth("Ou", metrics, 100), "Ou");
+
+  // A value a little too wide is condensed rather than cut; a long one is cut.
+  const QString liberMax = QStringLiteral("Liber max");
+  const qreal natural = metrics.horizontalAdvance(liberMax);
+  const TFittedText slightly = FitTextToColumn(liberMax, ItemListFont(), &image, natural * 0.95);
+  EXPECT_EQ(slightly.text, liberMax);
+  EXPECT_LT(slightly.stretch, 100);
+  EXPECT_GE(slightly.stretch, kMinTextStretch);
+  const TFittedText cut = FitTextToColumn(name, ItemListFont(), &image, 55.04 * perMm);
+  EXPECT_EQ(cut.text, fitted);
+  EXPECT_EQ(cut.stretch, 100);
 }
 
 int PdfPageCount(const QString& path) {
@@ -210,6 +221,19 @@ TEST_F(ItemReportTest, WritesTheSampleListWhenAsked) {
     items->Post();
   }
   ASSERT_TRUE(WriteItemListPdf(*items, QString::fromLocal8Bit(folder) + "/item-list-sample.pdf", ','));
+  if (std::getenv("VESTOK_SAMPLE_PNG")) {  // a look at the pages without a PDF viewer
+    const auto pages = LayoutItemList(*items);
+    for (std::size_t p = 0; p < pages.size(); ++p) {
+      QImage image(840, 1188, QImage::Format_RGB32);
+      image.setDotsPerMeterX(4000);
+      image.setDotsPerMeterY(4000);
+      image.fill(Qt::white);
+      QPainter painter(&image);
+      PaintItemListPage(painter, 4, *items, pages[p], ',');
+      painter.end();
+      image.save(QString::fromLocal8Bit(std::getenv("VESTOK_SAMPLE_PNG")) + QString("-%1.png").arg(p + 1));
+    }
+  }
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QApplication>
 #include <QTest>
+#include <cstdlib>
 
 #include "pages_test_app.h"
 #include "ui/settings_page.h"
@@ -183,6 +185,24 @@ TEST_F(SettingsPageTest, EmptyingTheTableSelectsPositionZeroEverywhere) {
     EXPECT_EQ(page->SettingsCombos[std::size_t(tag)]->currentIndex(), 0) << tag;
   }
   EXPECT_EQ(page->SettingsCombos[kCommSpeed]->currentText(), "");
+}
+
+}  // namespace
+
+namespace {
+
+// Not a check: writes the screenshot of docs/ when VESTOK_SAMPLE_DIR names a folder.
+TEST_F(SettingsPageTest, WritesTheScreenshotWhenAsked) {
+  const char* folder = std::getenv("VESTOK_SAMPLE_DIR");
+  if (!folder) GTEST_SKIP() << "VESTOK_SAMPLE_DIR not set";
+  StoreRecord({{"LogicalNo", 1}, {"ScalesType", 2}, {"OpenDrawer", 1}, {"InputAmount", 0}, {"NoChangeToCheque", 1},
+               {"PowerSave", 1}, {"ProgWhileInRec", 0}, {"CommType", 2}, {"CommSpeed", 4}, {"Balance", 0},
+               {"ItemsNotProg", 1}, {"DiscOper", 0}, {"ShowTotInAdCurency", 0}, {"MainCurency", 0},
+               {"NoVATPrices", 0}, {"NoPass", 1}});
+  page->resize(900, 16 * 24 + 16);
+  page->show();
+  QApplication::processEvents();
+  ASSERT_TRUE(page->grab().save(QString::fromLocal8Bit(folder) + "/settings-page.png"));
 }
 
 }  // namespace
