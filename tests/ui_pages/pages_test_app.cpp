@@ -8,6 +8,8 @@ namespace vestok::pages_test {
 
 void EnsureApplication() {
   if (QApplication::instance() != nullptr) return;
+  // No display is needed; ctest may not pass the platform on to the test.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   static int argc = 1;
   static char name[] = "ui_pages_tests";
   static char* argv[] = {name, nullptr};
