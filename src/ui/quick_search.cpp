@@ -168,13 +168,14 @@ void TSearchBox::OnTextEdited(const QString& text) {
 }
 
 void TSearchBox::keyPressEvent(QKeyEvent* event) {
-  if (IsListKey(event->key()) && event->modifiers() == Qt::NoModifier) {
+  const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+  if (IsListKey(event->key()) && modifiers == Qt::NoModifier) {
     if (!ListOpen()) OpenList();
     return;
   }
   // Backspace over a completion takes back the last typed character, not
   // just the completed part, which the search would only complete again.
-  if (event->key() == Qt::Key_Backspace && event->modifiers() == Qt::NoModifier && hasSelectedText() &&
+  if (event->key() == Qt::Key_Backspace && modifiers == Qt::NoModifier && hasSelectedText() &&
       selectionStart() > 0 && selectionEnd() == int(text().size())) {
     ApplyTyped(text().left(selectionStart() - 1));
     return;
