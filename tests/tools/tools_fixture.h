@@ -1,0 +1,121 @@
+#pragma once
+// The port tools against simulated registers: the simulator on a
+// pseudo-terminal named in VESTOK_PORTS, LinkSettings with short time-outs
+// (restored afterwards), a configuration file in a temporary folder, an
+// offscreen application and scripted message boxes.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QThread>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "config/ini_file.h"
+#include "config/link_settings.h"
+#include "ecr/link_port.h"
+#include "sim/ecr_simulator.h"
+#include "ui/dialogs.h"
+
+namespace vestok {
+
+inline QApplication& TestApplication() {
+  // The tests draw offscreen, also when run by hand.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int argc = 1;
+  static char name[] = "tools_tests";
+  static char* argv[] = {name, nullptr};
+  // Never destroyed: the input devices the test clicks create are released
+  // with it, and at exit that would come after Qt's own clean-up.
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
+}
+
+// Serves events until `done` holds or the time is up.
+inline bool ServeUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done()) {
+    if (timer.elapsed() > timeoutMs) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QThread::msleep(1);
+  }
+  return true;
+}
+
+class ToolsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TestApplication();
+    saved_ = LinkSettings;
+    LinkSettings = TLinkSettings{};
+    LinkSettings.CableTimeout = 20;
+    LinkSettings.RetryCmd = 1;
+    LinkSettings.RetryByte = 3;
+    ASSERT_TRUE(dir_.isValid());
+    configPath = dir_.filePath(QStringLiteral("Vestok.ini")).toStdString();
+    const char* ports = std::getenv("VESTOK_PORTS");
+    savedPorts_ = ports ? std::optional<std::string>(ports) : std::nullopt;
+  }
+  void TearDown() override {
+    CloseLink();
+    if (sim) sim->Stop();
+    LinkSettings = saved_;
+    if (savedPorts_)
+      setenv("VESTOK_PORTS", savedPorts_->c_str(), 1);
+    else
+      unsetenv("VESTOK_PORTS");
+  }
+
+  // Starts the registers on one line and names its port in VESTOK_PORTS.
+  void StartSim(std::vector<TSimRegister> registers, std::int32_t lineSpeed = 0) {
+    TSimOptions options;
+    options.Registers = std::move(registers);
+    options.LineSpeed = lineSpeed;
+    sim = std::make_unique<EcrSimulator>(std::move(options));
+    std::string error;
+    ASSERT_TRUE(sim->Start(&error)) << error;
+    port = sim->SlavePath();
+    setenv("VESTOK_PORTS", port.c_str(), 1);
+  }
+  static TSimRegister Register(int logicNo, std::string fiscalNumber = "RO0000001") {
+    TSimRegister r;
+    r.LogicNo = logicNo;
+    r.FiscalNumber = std::move(fiscalNumber);
+    return r;
+  }
+
+  void WriteConfig(const std::string& text) {
+    std::ofstream(configPath, std::ios::binary) << text;
+  }
+  std::string ConfigText() const {
+    std::ifstream in(configPath, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  std::string ConfigValue(const char* key) const {
+    IniFile ini;
+    ini.Load(configPath);
+    return ini.Value("Communication", key).value_or("<none>");
+  }
+
+  std::unique_ptr<EcrSimulator> sim;
+  std::string port;
+  std::string configPath;
+  TScriptedDialogs dialogs;
+
+ private:
+  TLinkSettings saved_;
+  QTemporaryDir dir_;
+  std::optional<std::string> savedPorts_;
+};
+
+}  // namespace vestok
