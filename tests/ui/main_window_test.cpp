@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QTimer>
 #include <QComboBox>
 #include <QLabel>
 #include <QMenu>
@@ -261,6 +263,27 @@ TEST_F(MainWindowTest, UserManualShowsAPlainBox) {
   EXPECT_EQ(dialogs.Messages()[0].Text, "User manual");
   EXPECT_EQ(dialogs.Messages()[0].Kind, TMessageKind::Plain);
   EXPECT_EQ(dialogs.Messages()[0].Buttons, TMessageButtons::Ok);
+}
+
+TEST_F(MainWindowTest, LogAndAboutOpenModallyAndCloseAgain) {
+  QString seen;
+  QStringList texts;
+  auto closeModal = [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    ASSERT_NE(modal, nullptr);
+    seen = modal->objectName();
+    for (QLabel* label : modal->findChildren<QLabel*>()) texts << label->text();
+    modal->close();
+  };
+  QTimer::singleShot(0, closeModal);
+  window->aLog->trigger();
+  EXPECT_EQ(seen, "fLog");
+
+  QTimer::singleShot(0, closeModal);
+  window->aHelpAbout->trigger();
+  EXPECT_EQ(seen, "fAbout");
+  EXPECT_TRUE(texts.join('|').contains("4.5.1"));
+  EXPECT_TRUE(texts.join('|').contains("Quorlan Engineering"));
 }
 
 TEST_F(MainWindowTest, ClosingDiscardsTheTablesWithoutAQuestion) {

@@ -2,6 +2,7 @@
 // Ctrl+Delete, the new row, and one reset for a suspended stretch.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QItemSelectionModel>
@@ -225,6 +226,34 @@ TEST_F(TableGridTest, AnUntouchedNewRowIsDroppedAndAWrittenOneStays) {
   QTest::keyClick(&grid, Qt::Key_Up);
   ASSERT_EQ(items.RecordCount(), 2u);
   EXPECT_EQ(*items.IntegerAt(1, 0), 77);
+}
+
+TEST_F(TableGridTest, TypingInACellStoresItAndAnUnchangedEditorWritesNothing) {
+  TTableGrid grid(items, dialogs);
+  AddItem(1);
+  grid.show();
+  QApplication::setActiveWindow(&grid);
+  grid.setFocus();
+  grid.setCurrentIndex(grid.model()->index(0, 1));
+  QTest::keyClicks(&grid, "P");  // the first key opens the editor
+  auto* editor = grid.viewport()->findChild<QLineEdit*>();
+  ASSERT_NE(editor, nullptr);
+  QTest::keyClicks(editor, "aine 2");
+  QTest::keyClick(editor, Qt::Key_Return);
+  QApplication::processEvents();  // the editor commits on a queued call
+  EXPECT_EQ(items.TextAt(0, 1), "Paine 2");
+
+  // A new row whose editor was opened and left without typing is still untouched.
+  QTest::keyClick(&grid, Qt::Key_Down);
+  ASSERT_EQ(items.State(), TableState::Append);
+  QTest::keyClick(&grid, Qt::Key_F2);
+  editor = grid.viewport()->findChild<QLineEdit*>();
+  ASSERT_NE(editor, nullptr);
+  QTest::keyClick(editor, Qt::Key_Return);
+  QApplication::processEvents();  // the editor commits on a queued call
+  EXPECT_EQ(items.State(), TableState::Append);
+  QTest::keyClick(&grid, Qt::Key_Up);
+  EXPECT_EQ(items.RowCount(), 1u);
 }
 
 TEST_F(TableGridTest, TheGridFollowsTheTablesCurrentRecord) {
