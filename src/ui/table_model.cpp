@@ -99,7 +99,7 @@ bool TTableModel::setData(const QModelIndex& index, const QVariant& value, int r
   // The write stored a record being appended: its row loses the star, and the
   // first stored item makes the price-type column show its texts.
   emit headerDataChanged(Qt::Vertical, index.row(), index.row());
-  if (priceTypeField_ >= 0 && table_.RecordCount() == 1) {
+  if (priceTypeField_ >= 0 && table_.RecordCount() == 1 && rowCount() > 0) {
     const int c = ColumnOfField(priceTypeField_);
     emit dataChanged(this->index(0, c), this->index(rowCount() - 1, c));
   }
@@ -154,7 +154,7 @@ void TTableModel::DataChanged(std::size_t row, int field) {
   if (resetting_ || columnFields_.empty()) return;
   // The first stored item changes what every price-type cell shows, so a
   // change of the items table repaints the whole column.
-  if (priceTypeField_ >= 0 && table_.RecordCount() <= 1) {
+  if (priceTypeField_ >= 0 && table_.RecordCount() <= 1 && rowCount() > 0) {
     const int c = ColumnOfField(priceTypeField_);
     emit dataChanged(index(0, c), index(rowCount() - 1, c));
   }
