@@ -103,6 +103,24 @@ TEST_F(PCCommunicationTest, CountersWithAndWithoutARegister) {
   EXPECT_EQ(Counter("eBlockTimeout"), 0);
 }
 
+TEST_F(PCCommunicationTest, ATestStoppedAtOnceEndsIdleWithAtMostOneBlock) {
+  StartSim({Register(1)});
+  LinkSettings.PortName = port;
+  LinkSettings.Speed = 9600;
+  LinkSettings.LogicNo = 9;  // no answer: one block lasts the 100 ms time-out
+  LinkSettings.CableTimeout = 100;
+  Open();
+  for (int round = 0; round < 3; ++round) {
+    Click("btStartTest");
+    // "Stop test" is usable from the thread's first step on.
+    ASSERT_TRUE(ServeUntil([&] { return Get<QPushButton>("btStopTest")->isEnabled(); }));
+    Click("btStopTest");
+    EXPECT_FALSE(dialog->TestRunning());
+    EXPECT_TRUE(Idle());
+    EXPECT_LE(Counter("eBlocksSent"), 1);
+  }
+}
+
 TEST_F(PCCommunicationTest, CorruptCheckBytesAndEndlessAnswersAreCounted) {
   TSimRegister wrong = Register(1);
   wrong.Faults.WrongCheck = true;
