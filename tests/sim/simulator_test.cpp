@@ -273,7 +273,7 @@ TEST(SimPreload, PriceTextHasTwoDecimalsAndNoLeadingZero) {
 }
 
 TEST(SimPreload, SampleRegisterLoadsEveryTable) {
-  const char* data = std::getenv("VESTOK_TEST_DATA");
+  const char* data = VESTOK_TEST_DATA_DIR;
   ASSERT_NE(data, nullptr);
   TRegisterMemory memory;
   const auto files = PreloadFolder(memory, std::string(data) + "/sample", '.');
