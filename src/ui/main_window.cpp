@@ -18,6 +18,9 @@
 
 #include "tables/current_file_name.h"
 #include "ui/action_icons.h"
+#include "ui/item_report.h"
+#include "ui/quick_search.h"
+#include "ui/settings_page.h"
 #include "ui/table_grid.h"
 
 namespace vestok {
@@ -140,6 +143,13 @@ void TfMain::CreateActions() {
   for (QAction* transfer : {aImportAll, aImportSel, aExportAll, aExportSel, aDeleteAll, aDeleteSel})
     connect(transfer, &QAction::triggered, this, [this, transfer] { TransferAction(transfer); });
   connect(aStop, &QAction::triggered, this, &TfMain::StopJob);
+  connect(aFilePrint, &QAction::triggered, this, &TfMain::FilePrint);
+  // Each search-focus action carries its key number for the life of the window.
+  aPLUCodeFocus->setData(1);
+  aNameFocus->setData(2);
+  aBarcodeFocus->setData(3);
+  for (QAction* focus : {aPLUCodeFocus, aNameFocus, aBarcodeFocus})
+    connect(focus, &QAction::triggered, this, [this, focus] { FocusSearch(focus); });
   // aFilePrint, the two port tools and the three search-focus actions are
   // connected by the parts of the window that provide them.
 }
@@ -202,6 +212,10 @@ QWidget* TfMain::AddTablePage(QTabWidget* pages, TableKind kind, const char* cap
   // A search panel, where a table has one, goes above the grid.
   auto* grid = new TTableGrid(*tables_[kind], dialogs_, page);
   grid->setObjectName(kGridNames[kind]);
+  if (TQuickSearchPanel::HasPanel(kind)) {
+    SearchPanels[kind] = new TQuickSearchPanel(kind, *tables_[kind], grid, page);
+    layout->addWidget(SearchPanels[kind]);
+  }
   layout->addWidget(grid);
   grids_[kind] = grid;
   pages_[kind] = page;
@@ -249,6 +263,10 @@ void TfMain::CreatePages() {
   tsECRSettings = new QWidget(pcMain);
   tsECRSettings->setObjectName("tsECRSettings");
   pages_[tkSettings] = tsECRSettings;
+  auto* settingsLayout = new QVBoxLayout(tsECRSettings);
+  SettingsPage = new TSettingsPage(*tables_[tkSettings], tsECRSettings);
+  settingsLayout->addWidget(SettingsPage);
+  settingsLayout->addStretch(1);
   pcMain->addTab(tsECRSettings, "Configurare parametrii casa de marcat");
 
   pcMain->setCurrentIndex(0);

@@ -22,6 +22,8 @@ class QToolBar;
 namespace vestok {
 
 class TTableGrid;
+class TSettingsPage;
+class TQuickSearchPanel;
 
 class TfMain : public QMainWindow {
   Q_OBJECT
@@ -78,6 +80,11 @@ class TfMain : public QMainWindow {
   // ---- the registry by TableKind, filled when the window is first shown
   std::array<DocumentTable*, kTableCount> Tables{};
   std::array<TTableGrid*, kTableCount> Grids{};  // none for tSettings
+  // The quick-search strips by TableKind (kinds 0 to 4; none for 5 to 9). Each
+  // strip holds its button (SearchButtons) and boxes by key number (SearchCombos).
+  std::array<TQuickSearchPanel*, kTableCount> SearchPanels{};
+  // The ECR settings page; its SettingsEdits and SettingsCombos by Tag 1 to 15.
+  TSettingsPage* SettingsPage = nullptr;
 
   // The page of each table (the sub-page, or tsECRSettings for tSettings):
   // the place where a table's controls, such as its search panel, go.
@@ -117,6 +124,9 @@ class TfMain : public QMainWindow {
   void ShowLog();
   void ShowAbout();
   void ShowUserManual();
+  void FilePrint();
+  // aPLUCodeFocus / aNameFocus / aBarcodeFocus: the key number is the action's data.
+  void FocusSearch(QAction* action);
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -12,6 +12,9 @@
 #include "ui/availability_rules.h"
 #include "ui/log_window.h"
 #include "ui/main_window.h"
+#include "ui/item_report.h"
+#include "ui/quick_search.h"
+#include "ui/settings_page.h"
 #include "ui/table_grid.h"
 
 namespace vestok {
@@ -130,6 +133,7 @@ void TfMain::FileSave() {
   }
   try {
     if (grids_[kind] != nullptr) grids_[kind]->SettleTable();
+    if (kind == tkSettings) SettingsPage->Commit();
     SaveTableFile(*tables_[kind], CurrentFileName[kind]);
     SetStatusText(1, kSaveDone);
   } catch (const std::exception&) {
@@ -144,6 +148,7 @@ void TfMain::FileSaveAs() {
   if (!chosen) return;
   try {
     if (grids_[kind] != nullptr) grids_[kind]->SettleTable();
+    if (kind == tkSettings) SettingsPage->Commit();
     const std::string path = PathBytes(*chosen);
     SaveTableFile(*tables_[kind], path);
     SetStatusText(1, kSaveDone);
@@ -175,6 +180,19 @@ void TfMain::ShowAbout() {
 
 void TfMain::ShowUserManual() {
   dialogs_.Message(this, TMessageKind::Plain, QStringLiteral("User manual"), TMessageButtons::Ok);
+}
+
+
+void TfMain::FilePrint() {
+  // Always the item list, whatever page is shown; a row being typed in is
+  // stored or dropped first, as a save would.
+  if (grids_[tkItems] != nullptr) grids_[tkItems]->SettleTable();
+  ShowItemListReport(this, *tables_[tkItems]);
+}
+
+void TfMain::FocusSearch(QAction* action) {
+  const TableKind kind = CurrentTableKind();
+  FocusExecute(kind < kTableCount ? SearchPanels[kind] : nullptr, action->data().toInt());
 }
 
 }  // namespace vestok
