@@ -16,9 +16,16 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "jobs/del_thread.h"
+#include "jobs/load_thread.h"
+#include "jobs/save_thread.h"
 #include "tables/current_file_name.h"
 #include "ui/action_icons.h"
+#include "ui/detect_ecrs_dialog.h"
 #include "ui/item_report.h"
+#include "ui/main_window_job_host.h"
+#include "ui/pc_communication_dialog.h"
+#include "ui/qt_main_thread.h"
 #include "ui/quick_search.h"
 #include "ui/settings_page.h"
 #include "ui/table_grid.h"
@@ -67,7 +74,10 @@ const TActionSpec kActions[] = {
 }  // namespace
 
 TfMain::TfMain(QWidget* parent, IDialogs* dialogs)
-    : QMainWindow(parent), dialogs_(dialogs != nullptr ? *dialogs : QtDialogs()) {
+    : QMainWindow(parent),
+      dialogs_(dialogs != nullptr ? *dialogs : QtDialogs()),
+      mainThread_(std::make_unique<TQtMainThread>()),
+      jobHost_(std::make_unique<TJobHost>(*this)) {
   setObjectName("fMain");
   setWindowTitle("Vestok ver. 4.5.1 by Quorlan Engineering for Selvara Exim");
   resize(800, 600);
@@ -92,6 +102,8 @@ TfMain::TfMain(QWidget* parent, IDialogs* dialogs)
 }
 
 TfMain::~TfMain() {
+  // A job still running lends the window's controls: it ends while they exist.
+  StopRunningJobs();
   // The grids observe the tables: they go before the tables do.
   delete takeCentralWidget();
   grids_.fill(nullptr);
@@ -150,8 +162,8 @@ void TfMain::CreateActions() {
   aBarcodeFocus->setData(3);
   for (QAction* focus : {aPLUCodeFocus, aNameFocus, aBarcodeFocus})
     connect(focus, &QAction::triggered, this, [this, focus] { FocusSearch(focus); });
-  // aFilePrint, the two port tools and the three search-focus actions are
-  // connected by the parts of the window that provide them.
+  connect(aSettingsPCCommunication, &QAction::triggered, this, &TfMain::ShowPCCommunication);
+  connect(aSettingsDetectECRs, &QAction::triggered, this, &TfMain::ShowDetectECRs);
 }
 
 void TfMain::CreateMenus() {
@@ -309,7 +321,14 @@ void TfMain::showEvent(QShowEvent* event) {
   if (shown_) return;
   shown_ = true;
   FormShow();
-  if (BatchMode) QTimer::singleShot(0, this, &QWidget::close);
+  // The batch run starts on the first activation; on a display without a
+  // window manager no activation ever comes, so the first show starts it too.
+  if (BatchMode) QTimer::singleShot(0, this, &TfMain::ScheduleBatchRun);
+}
+
+void TfMain::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) ScheduleBatchRun();
 }
 
 void TfMain::FormShow() {
@@ -327,7 +346,13 @@ void TfMain::FormShow() {
 
 void TfMain::closeEvent(QCloseEvent* event) {
   // A running job works on one of the tables: it ends before they close.
-  if (jobRunning_) StopJob();
+  StopRunningJobs();
+  if (batchRunning_) {
+    // Closing during a batch run stops its job; the run then finishes (a
+    // download saves what was read) and closes the window itself.
+    event->ignore();
+    return;
+  }
   CloseTables();
   event->accept();
   QMainWindow::closeEvent(event);
@@ -338,14 +363,6 @@ void TfMain::CloseTables() {
   tablesClosed_ = true;
   // The records go without a question about unsaved changes.
   for (TableKind kind = 0; kind < kTableCount; ++kind) tables_[kind]->Close();
-}
-
-void TfMain::TransferAction(QAction*) {
-  // The transfer jobs attach here: confirmation, fiscal number, job start.
-}
-
-void TfMain::StopJob() {
-  // The transfer jobs attach here: stop the held job picked by Tag and wait.
 }
 
 }  // namespace vestok

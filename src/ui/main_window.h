@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "jobs/record_layouts.h"
+#include "jobs/transfer_job.h"
 #include "tables/document_table.h"
 #include "ui/dialogs.h"
 
@@ -21,7 +23,12 @@ class QToolBar;
 
 namespace vestok {
 
+class TDelThread;
+class TLoadThread;
+class TQtMainThread;
+class TSaveThread;
 class TTableGrid;
+class TTransferJob;
 class TSettingsPage;
 class TQuickSearchPanel;
 
@@ -112,6 +119,30 @@ class TfMain : public QMainWindow {
 
   IDialogs& Dialogs() const { return dialogs_; }
 
+  // ---- transfers
+  // The six transfer actions (aImportAll ... aDeleteSel): confirmation,
+  // fiscal number, job start. The action returns while the job runs.
+  void TransferAction(QAction* action);
+  // aStop: stops the held job that Tag names and waits for its end, carrying
+  // out the job's steps meanwhile.
+  void StopJob();
+  // The held jobs of each kind, the last one started (none before the first).
+  TLoadThread* UploadJob() const { return uploadJob_.get(); }
+  TSaveThread* DownloadJob() const { return downloadJob_.get(); }
+  TDelThread* DeleteJob() const { return deleteJob_.get(); }
+  // The batch run has begun (it runs once, on the first activation or, when
+  // none follows, right after the first show).
+  bool BatchStarted() const { return batchStarted_; }
+  // A batch download gives up after this many requests in a row that brought
+  // no record: a register that stops answering would otherwise be asked for
+  // ever and the script would never end.
+  static constexpr int kBatchIdleRequestLimit = 20;
+
+  // True after an Open of the table of `kind` failed part-way: the table then
+  // holds only part of the file it is named after, and Save asks for a name
+  // instead of overwriting that file, until the table is saved or opened.
+  bool PartialLoad(TableKind kind) const { return kind < kTableCount && partialLoad_[kind]; }
+
   static TFileDialogSpec OpenDialogSpec();
   static TFileDialogSpec SaveDialogSpec();
 
@@ -125,11 +156,14 @@ class TfMain : public QMainWindow {
   void ShowAbout();
   void ShowUserManual();
   void FilePrint();
+  void ShowPCCommunication();
+  void ShowDetectECRs();
   // aPLUCodeFocus / aNameFocus / aBarcodeFocus: the key number is the action's data.
   void FocusSearch(QAction* action);
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -141,9 +175,28 @@ class TfMain : public QMainWindow {
   QWidget* AddTablePage(QTabWidget* pages, TableKind kind, const char* caption);
   void FormShow();
   void CloseTables();
-  // Transfer actions and Stop: the job layer plugs in here.
-  void TransferAction(QAction* action);
-  void StopJob();
+
+  class TJobHost;
+  // Reads the register's fiscal number into LinkSettings; on failure shows
+  // the error box and returns false.
+  bool QueryFiscalNumber();
+  // Stores what is being typed into the table a job is about to use.
+  void SettleForJob(TableKind kind);
+  // Creates a job on `table`; `job` is the held object of its kind.
+  void StartUpload(JobKind kind, DocumentTable& table, RowSelection selection);
+  void StartDownload(JobKind kind, DocumentTable& table, RowSelection selection);
+  void StartDelete(RowSelection selection);
+  JobSetup SetupFor(DocumentTable& table, RowSelection selection);
+  // Stops whichever held job still runs and waits for it.
+  void StopRunningJobs();
+  // Handles events, user input included, until the job ends (aStop disabled).
+  void WaitForJobEnd(const TTransferJob* job);
+  void ScheduleBatchRun();
+  void BatchRun();
+  void BatchUpload();
+  void BatchDownload();
+  // Called by the job host with every text of status panel 1 during a batch download.
+  void WatchBatchProgress(const std::string& text);
 
   IDialogs& dialogs_;
   std::array<std::unique_ptr<DocumentTable>, kTableCount> tables_;
@@ -153,6 +206,20 @@ class TfMain : public QMainWindow {
   bool shown_ = false;
   bool tablesClosed_ = false;
   bool jobRunning_ = false;
+  std::array<bool, kTableCount> partialLoad_{};
+
+  // The hand-over and the host outlive the jobs; the jobs go before the tables.
+  std::unique_ptr<TQtMainThread> mainThread_;
+  std::unique_ptr<TJobHost> jobHost_;
+  std::unique_ptr<TLoadThread> uploadJob_;
+  std::unique_ptr<TSaveThread> downloadJob_;
+  std::unique_ptr<TDelThread> deleteJob_;
+
+  bool batchStarted_ = false;
+  bool batchRunning_ = false;
+  bool batchWatch_ = false;  // counting the requests of a batch download
+  int batchIdleRequests_ = 0;
+  std::size_t batchRowsSeen_ = 0;
 };
 
 }  // namespace vestok

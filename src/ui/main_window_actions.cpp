@@ -10,6 +10,9 @@
 #include "tables/table_file.h"
 #include "ui/about_box.h"
 #include "ui/availability_rules.h"
+#include "ui/detect_ecrs_dialog.h"
+#include "ui/pc_communication_dialog.h"
+#include "ui/file_path_text.h"
 #include "ui/log_window.h"
 #include "ui/main_window.h"
 #include "ui/item_report.h"
@@ -24,10 +27,6 @@ namespace {
 const QString kSaveDone = QStringLiteral("Salvare fisier terminata cu succes.");
 const QString kSaveFailed = QStringLiteral("Nu se poate salva fisierul specificat!");
 const QString kOpenFailed = QStringLiteral("Nu se poate deschide fisierul specificat!");
-
-// File names are kept as the file system's bytes and shown decoded.
-std::string PathBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
-QString PathText(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
 
 QStringList FileFilters() { return {"CSV (*.csv)", "TXT (*.txt)", "Toate fisierele (*)"}; }
 
@@ -102,6 +101,7 @@ void TfMain::FileNew() {
   if (grids_[kind] != nullptr) grids_[kind]->FinishEditing();
   EmptyTable(*tables_[kind]);
   CurrentFileName[kind] = std::string(kNoCurrentFile);
+  partialLoad_[kind] = false;
   SetStatusText(0, PathText(CurrentFileName[kind]));
 }
 
@@ -117,9 +117,12 @@ void TfMain::FileOpen() {
     EmptyTable(*tables_[kind]);
     CurrentFileName[kind] = PathBytes(*chosen);
     SetStatusText(0, *chosen);
+    partialLoad_[kind] = true;  // until the whole file is in
     LoadTableFile(*tables_[kind], CurrentFileName[kind]);
+    partialLoad_[kind] = false;
   } catch (const std::exception&) {
-    // The name stays, and so do the records read before the failure.
+    // The name stays, and so do the records read before the failure; a plain
+    // Save must not put this part in place of the whole file.
     SetStatusText(1, kOpenFailed);
   }
 }
@@ -127,7 +130,7 @@ void TfMain::FileOpen() {
 void TfMain::FileSave() {
   const TableKind kind = CurrentTableKind();
   if (kind >= kTableCount) return;
-  if (CurrentFileName[kind] == kNoCurrentFile) {
+  if (CurrentFileName[kind] == kNoCurrentFile || partialLoad_[kind]) {
     FileSaveAs();
     return;
   }
@@ -153,6 +156,7 @@ void TfMain::FileSaveAs() {
     SaveTableFile(*tables_[kind], path);
     SetStatusText(1, kSaveDone);
     CurrentFileName[kind] = path;
+    partialLoad_[kind] = false;
     SetStatusText(0, *chosen);
   } catch (const std::exception&) {
     SetStatusText(1, kSaveFailed);  // the table keeps its file name
@@ -189,6 +193,10 @@ void TfMain::FilePrint() {
   if (grids_[tkItems] != nullptr) grids_[tkItems]->SettleTable();
   ShowItemListReport(this, *tables_[tkItems]);
 }
+
+void TfMain::ShowPCCommunication() { ShowPCCommunicationDialog(this); }
+
+void TfMain::ShowDetectECRs() { ShowDetectECRsDialog(this); }
 
 void TfMain::FocusSearch(QAction* action) {
   const TableKind kind = CurrentTableKind();

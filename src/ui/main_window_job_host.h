@@ -1,0 +1,51 @@
+#pragma once
+// What a transfer job borrows of the main window: the pages, the action list,
+// Stop and status panels 1 and 2. Only the window's own files include this.
+#include <QAction>
+#include <QTabWidget>
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "jobs/job_host.h"
+#include "text/cp1250.h"
+#include "ui/main_window.h"
+
+namespace vestok {
+
+class TfMain::TJobHost final : public IJobHost {
+ public:
+  explicit TJobHost(TfMain& window) : window_(window) {}
+
+  void SetPagesEnabled(bool enabled) override { window_.pcMain->setEnabled(enabled); }
+
+  std::vector<bool> ActionStates() const override {
+    std::vector<bool> states;
+    states.reserve(std::size_t(window_.ActionList.size()));
+    for (const QAction* action : window_.ActionList) states.push_back(action->isEnabled());
+    return states;
+  }
+
+  void SetActionStates(const std::vector<bool>& states) override {
+    const std::size_t count = std::min(states.size(), std::size_t(window_.ActionList.size()));
+    for (std::size_t i = 0; i < count; ++i) window_.ActionList[qsizetype(i)]->setEnabled(states[i]);
+  }
+
+  void SetStopEnabled(bool enabled) override {
+    window_.aStop->setEnabled(enabled);
+    // EndJob disables Stop after giving the actions back: from here on the
+    // variant list rules them again, for the variant chosen meanwhile.
+    if (!enabled) window_.SetJobRunning(false);
+  }
+
+  void SetStatusText(int panel, const std::string& text) override {
+    const std::u16string unicode = Cp1250ToUtf16(text);
+    window_.SetStatusText(panel, QString::fromUtf16(unicode.data(), qsizetype(unicode.size())));
+    if (panel == 1) window_.WatchBatchProgress(text);
+  }
+
+ private:
+  TfMain& window_;
+};
+
+}  // namespace vestok

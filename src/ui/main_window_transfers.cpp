@@ -1,0 +1,162 @@
+// The main window's transfer actions and Stop.
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QTabWidget>
+#include <algorithm>
+#include <exception>
+
+#include "config/link_settings.h"
+#include "ecr/fiscal_number.h"
+#include "jobs/del_thread.h"
+#include "jobs/load_thread.h"
+#include "jobs/operation_log.h"
+#include "jobs/save_thread.h"
+#include "tables/table_defs.h"
+#include "ui/main_window.h"
+#include "ui/main_window_job_host.h"
+#include "ui/qt_main_thread.h"
+#include "ui/settings_page.h"
+#include "ui/table_grid.h"
+
+namespace vestok {
+
+namespace {
+
+const QString kDownloadQuestion =
+    QStringLiteral("Descarcarea va suprascrie articolele din tabelul curent.\n\rConfirmati descarcarea?");
+const QString kUploadQuestion =
+    QStringLiteral("Incarcarea va suprascrie articolele din casa de marcat.\n\rConfirmati incarcarea?");
+const QString kDeleteQuestion =
+    QStringLiteral("Stergerea va elimina articolele din casa de marcat.\n\rConfirmati stergerea?");
+const QString kNoFiscalNumber = QStringLiteral("Nu se poate citi numarul fiscal al imprimantei!");
+
+}  // namespace
+
+// ---- the six actions
+
+void TfMain::TransferAction(QAction* action) {
+  // One job at a time: an action that slipped in before the job took the
+  // actions away does nothing.
+  if (jobRunning_) return;
+  const bool download = action == aImportAll || action == aImportSel;
+  const bool upload = action == aExportAll || action == aExportSel;
+  const bool remove = action == aDeleteAll || action == aDeleteSel;
+  if (!download && !upload && !remove) return;
+  const bool selective = action == aImportSel || action == aExportSel || action == aDeleteSel;
+  // The delete actions always work on the items, whatever page is shown.
+  const TableKind kind = remove ? tkItems : CurrentTableKind();
+  if (kind >= kTableCount) return;
+
+  const QString& question = download ? kDownloadQuestion : upload ? kUploadQuestion : kDeleteQuestion;
+  if (dialogs_.Message(this, TMessageKind::Warning, question, TMessageButtons::YesNo) != TMessageAnswer::Yes) return;
+  if (!QueryFiscalNumber()) return;
+
+  SettleForJob(kind);
+  RowSelection selection;
+  if (selective) selection = grids_[kind] != nullptr ? grids_[kind]->SelectedBookmarks() : std::vector<Bookmark>{};
+  // The selective actions are offered only under "Seria A", where the
+  // TableKind alone is the JobKind.
+  const JobKind jobKind = JobKind(selective ? kind : ProtocolVariant() * 100 + kind);
+  try {
+    if (download) {
+      Tag = 20;
+      StartDownload(jobKind, *tables_[kind], std::move(selection));
+    } else if (upload) {
+      Tag = 10;
+      StartUpload(jobKind, *tables_[kind], std::move(selection));
+    } else {
+      Tag = 30;
+      StartDelete(std::move(selection));
+    }
+  } catch (const std::exception&) {
+    // No thread could be started: nothing runs, the window stays as it was.
+  }
+}
+
+bool TfMain::QueryFiscalNumber() {
+  if (ReadFiscalNumber(LinkSettings.PortName, LinkSettings.Speed, std::int16_t(LinkSettings.LogicNo),
+                       LinkSettings.CableTimeout, LinkSettings.FiscalNumber) == FiscalQueryOk)
+    return true;
+  dialogs_.Message(this, TMessageKind::Error, kNoFiscalNumber, TMessageButtons::Ok);
+  return false;
+}
+
+void TfMain::SettleForJob(TableKind kind) {
+  // A row being typed in is stored or dropped, and the values typed into the
+  // settings page reach the record, before a job reads or replaces the table.
+  if (grids_[kind] != nullptr) grids_[kind]->SettleTable();
+  if (kind == tkSettings && SettingsPage != nullptr) SettingsPage->Commit();
+}
+
+JobSetup TfMain::SetupFor(DocumentTable& table, RowSelection selection) {
+  if (!OperationLog) OperationLog = std::make_unique<TOperationLog>();
+  return JobSetup{*jobHost_, *mainThread_, LinkSettings.PortName, LinkSettings.Speed,
+                  table,     std::move(selection), *OperationLog};
+}
+
+// Each start replaces the held job of its kind: the old one has ended (the
+// actions were disabled while it ran), so its release only joins its thread.
+// The window counts as busy from here, before the job's first step has taken
+// the actions away.
+
+void TfMain::StartUpload(JobKind kind, DocumentTable& table, RowSelection selection) {
+  uploadJob_.reset();
+  jobRunning_ = true;
+  try {
+    uploadJob_ = std::make_unique<TLoadThread>(kind, SetupFor(table, std::move(selection)));
+  } catch (...) {
+    jobRunning_ = false;
+    throw;
+  }
+}
+
+void TfMain::StartDownload(JobKind kind, DocumentTable& table, RowSelection selection) {
+  downloadJob_.reset();
+  jobRunning_ = true;
+  try {
+    downloadJob_ = std::make_unique<TSaveThread>(kind, SetupFor(table, std::move(selection)));
+  } catch (...) {
+    jobRunning_ = false;
+    throw;
+  }
+}
+
+void TfMain::StartDelete(RowSelection selection) {
+  deleteJob_.reset();
+  jobRunning_ = true;
+  try {
+    deleteJob_ = std::make_unique<TDelThread>(SetupFor(*tables_[tkItems], std::move(selection)));
+  } catch (...) {
+    jobRunning_ = false;
+    throw;
+  }
+}
+
+// ---- Stop
+
+void TfMain::StopJob() {
+  TTransferJob* job = nullptr;
+  switch (Tag) {
+    case 10: job = uploadJob_.get(); break;
+    case 20: job = downloadJob_.get(); break;
+    case 30: job = deleteJob_.get(); break;
+    default: break;
+  }
+  if (job == nullptr) return;
+  job->RequestStop();
+  // The job's last record and its EndJob are carried out meanwhile.
+  job->WaitForEnd();
+}
+
+void TfMain::StopRunningJobs() {
+  for (TTransferJob* job : {static_cast<TTransferJob*>(uploadJob_.get()),
+                            static_cast<TTransferJob*>(downloadJob_.get()),
+                            static_cast<TTransferJob*>(deleteJob_.get())}) {
+    if (job == nullptr || job->Ended()) continue;
+    job->RequestStop();
+    job->WaitForEnd();
+  }
+}
+
+}  // namespace vestok
