@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
+#include <cstdio>
 
 namespace vestok {
 
@@ -29,7 +31,17 @@ TMessageAnswer ClosedAnswer(TMessageButtons buttons) {
   return TMessageAnswer::Cancel;
 }
 
+// On the offscreen and minimal platforms no one can see a box, let alone press
+// its button: a batch run started by a script on a machine without a display
+// would wait for ever. There a box writes its text to the error output and
+// counts as closed; a file dialog counts as cancelled.
+bool NobodyCanAnswer() {
+  const QString platform = QGuiApplication::platformName();
+  return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
 std::optional<QString> RunFileDialog(QWidget* parent, const TFileDialogSpec& spec, bool save) {
+  if (NobodyCanAnswer()) return std::nullopt;
   QFileDialog dialog(parent, spec.Title);
   dialog.setNameFilters(spec.Filters);
   dialog.setDefaultSuffix(spec.DefaultExtension);
@@ -51,6 +63,10 @@ std::optional<QString> RunFileDialog(QWidget* parent, const TFileDialogSpec& spe
 
 TMessageAnswer TQtDialogs::Message(QWidget* parent, TMessageKind kind, const QString& text,
                                    TMessageButtons buttons) {
+  if (NobodyCanAnswer()) {
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    return ClosedAnswer(buttons);
+  }
   QMessageBox box(IconOf(kind), QApplication::applicationName(), text, QMessageBox::NoButton, parent);
   switch (buttons) {
     case TMessageButtons::Ok:

@@ -38,6 +38,10 @@ class IDialogs {
   virtual std::optional<QString> SaveFileName(QWidget* parent, const TFileDialogSpec& spec) = 0;
 };
 
+// The real boxes and dialogs. On a platform where nobody can see them
+// (offscreen, minimal) a box writes its text to the error output and is
+// answered as closed, and a file dialog as cancelled, so that nothing waits
+// for ever for a button no one can press.
 class TQtDialogs final : public IDialogs {
  public:
   TMessageAnswer Message(QWidget* parent, TMessageKind kind, const QString& text,
