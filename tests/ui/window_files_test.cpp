@@ -93,6 +93,42 @@ TEST_F(WindowFilesTest, OpenOfAFileThatDoesNotParseKeepsTheNameAndReportsIt) {
   EXPECT_EQ(window->StatusText(1), "");
 }
 
+TEST_F(WindowFilesTest, SaveAfterAFailedOpenAsksForANameAndLeavesTheFileWhole) {
+  const std::string whole = std::string(kItemsHeader) + "\"5\",\"Paine\",,,,,,,,\r\n\"x7\",\"Lapte\",,,,,,,,\r\n";
+  test::WriteFileBytes(Path("bad.csv"), whole);
+  dialogs.QueueFileName(QPath("bad.csv"));
+  window->aFileOpen->trigger();
+  ASSERT_EQ(Items().RecordCount(), 1u);
+  EXPECT_TRUE(window->PartialLoad(tkItems));
+
+  // Save is Save as: cancelled, the file keeps both lines.
+  window->aFileSave->trigger();
+  ASSERT_EQ(dialogs.FileDialogs().size(), 2u);
+  EXPECT_TRUE(dialogs.FileDialogs()[1].Save);
+  EXPECT_EQ(test::ReadFileBytes(Path("bad.csv")), whole);
+  EXPECT_EQ(CurrentFileName[tkItems], Path("bad.csv"));
+
+  // Saved under a name, the table is whole again: Save writes there.
+  dialogs.QueueFileName(QPath("part.csv"));
+  window->aFileSave->trigger();
+  EXPECT_EQ(window->StatusText(1), kSaved);
+  EXPECT_FALSE(window->PartialLoad(tkItems));
+  window->aFileSave->trigger();
+  EXPECT_EQ(dialogs.FileDialogs().size(), 3u);
+  EXPECT_EQ(test::ReadFileBytes(Path("bad.csv")), whole);
+
+  // Another page's Save is not affected; a good open clears the mark too.
+  test::WriteFileBytes(Path("bad.csv"), whole);
+  dialogs.QueueFileName(QPath("bad.csv"));
+  window->aFileOpen->trigger();
+  EXPECT_TRUE(window->PartialLoad(tkItems));
+  EXPECT_FALSE(window->PartialLoad(tkOperators));
+  test::WriteFileBytes(Path("good.csv"), kItemsHeader);
+  dialogs.QueueFileName(QPath("good.csv"));
+  window->aFileOpen->trigger();
+  EXPECT_FALSE(window->PartialLoad(tkItems));
+}
+
 TEST_F(WindowFilesTest, CancelledDialogsChangeNothing) {
   AddItem(Items(), 1, "a");
   window->aFileOpen->trigger();    // nothing queued: cancel

@@ -1,0 +1,204 @@
+// The batch run: end to end through the real program in a subprocess (its
+// configuration file beside a copy of it, pointing at the simulated
+// register), and in-process for what needs a register that changes mid-run.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <thread>
+
+#include "jobs/save_thread.h"
+#include "tables/current_file_name.h"
+#include "transfer_test_support.h"
+
+namespace vestok {
+namespace {
+
+using test::Lines;
+
+const char kItemSalesHeader[] = "\"PLUCode\",\"Qty\",\"Value\",\r\n";
+
+std::size_t LineCount(const std::string& text) { return std::size_t(std::count(text.begin(), text.end(), '\n')); }
+
+class BatchRunTest : public test::WindowTransferTest {
+ protected:
+  void SetUp() override {
+    WindowTransferTest::SetUp();
+    ASSERT_TRUE(dir.isValid());
+  }
+
+  std::string Path(const char* name) const { return dir.filePath(name).toStdString(); }
+
+  struct TRun {
+    bool finished = false;
+    int exitCode = -1;
+    QString errors;  // the error output: where the unseen boxes write their texts
+  };
+
+  // Runs a copy of the program from the temporary folder with `arguments`.
+  TRun RunProgram(const QStringList& arguments, int timeoutMs = 60000) {
+    const QString program = dir.filePath("vestok");
+    if (!QFile::exists(program)) {
+      EXPECT_TRUE(QFile::copy(QStringLiteral(VESTOK_EXE), program));
+      QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner);
+    }
+    // Baud=4 is 9600 bit/s; CableLen=3 is a time-out of 30 ms.
+    test::WriteFileBytes(Path("Vestok.ini"), "[Communication]\r\nPort=" + sim->SlavePath() +
+                                                 "\r\nBaud=4\r\nLogicNo=1\r\nCableLen=3\r\n");
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("LC_ALL", "C");
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(dir.path());
+    process.start(program, arguments);
+    TRun run;
+    run.finished = process.waitForFinished(timeoutMs);
+    if (!run.finished) {
+      process.kill();
+      process.waitForFinished();
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.errors = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
+  }
+
+  QTemporaryDir dir;
+};
+
+TEST_F(BatchRunTest, LoadUploadsTheItemsOfTheFileAndEnds) {
+  StartSim({}, false);
+  QFile::copy(QString(VESTOK_TEST_DATA_DIR) + "/sample/items.csv", dir.filePath("items.csv"));
+  const std::size_t rows = LineCount(test::ReadFileBytes(Path("items.csv"))) - 1;
+  const TRun run = RunProgram({"load", "a", "items.csv"});  // relative to the current folder
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_FALSE(run.errors.contains("Nu se poate")) << run.errors.toStdString();
+  EXPECT_EQ(StoredCount(SimTable::Items), rows);
+  const Lines commands = Commands();
+  ASSERT_EQ(commands.size(), rows);
+  for (const std::string& command : commands) EXPECT_EQ(command.rfind("W0;", 0), 0u) << command;
+}
+
+TEST_F(BatchRunTest, SaveUnderStandardDownloadsTheItemSalesIntoTheFile) {
+  StartSim();
+  const TRun run = RunProgram({"SAVE", "S", dir.filePath("sales out.csv")});
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, 0);
+  const Lines commands = Commands();
+  ASSERT_FALSE(commands.empty());
+  EXPECT_EQ(commands[0], "R0;1;");  // JobKind 101
+  // A "Standard" register answers the item sales with one record per item.
+  const std::string file = test::ReadFileBytes(Path("sales out.csv"));
+  EXPECT_EQ(file.rfind(kItemSalesHeader, 0), 0u);
+  EXPECT_EQ(LineCount(file), 1 + StoredCount(SimTable::Items));
+}
+
+TEST_F(BatchRunTest, SaveFromASilentRegisterStillWritesTheHeaderLine) {
+  TRegisterFaults silent;
+  silent.Silent = true;
+  StartSim(silent);
+  const TRun run = RunProgram({"SAVE", "A", "sales.csv"});
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_TRUE(run.errors.contains("Nu se poate citi numarul fiscal al imprimantei!")) << run.errors.toStdString();
+  EXPECT_EQ(test::ReadFileBytes(Path("sales.csv")), kItemSalesHeader);
+}
+
+TEST_F(BatchRunTest, LoadOfAMissingFileReportsItAndAsksTheRegisterNothing) {
+  StartSim();
+  const TRun run = RunProgram({"LOAD", "S", "missing.csv"});
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_TRUE(run.errors.contains("Nu se poate deschide fisierul specificat!")) << run.errors.toStdString();
+  EXPECT_TRUE(sim->ReceivedBytes().empty());
+}
+
+// In-process: the window with scripted boxes, started as start-up would.
+class BatchWindowTest : public BatchRunTest {
+ protected:
+  void RunBatch(bool save, int variant, const std::string& file) {
+    window = std::make_unique<TfMain>(nullptr, &dialogs);
+    window->BatchMode = true;
+    window->BatchSave = save;
+    window->BatchVariant = variant;
+    window->BatchFileName = file;
+    window->show();
+    ASSERT_TRUE(test::ServeUntil([this] { return window->BatchStarted() && !window->isVisible(); }, 60000));
+  }
+};
+
+TEST_F(BatchWindowTest, ADownloadWhoseRegisterStopsAnsweringGivesUpAndSavesWhatItRead) {
+  StartSim();
+  // Silent from the third request on, as a register unplugged mid-run.
+  std::thread unplug([this] {
+    for (int i = 0; i < 2000 && Commands().size() < 2; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    sim->WithRegister(1, [](TSimRegister& r) { return r.Faults.Silent = true; });
+  });
+  RunBatch(true, 0, Path("sales.csv"));
+  unplug.join();
+  ASSERT_NE(window->DownloadJob(), nullptr);
+  EXPECT_EQ(window->DownloadJob()->Kind(), 1);
+  const Lines log = LogLines();
+  const auto errors = std::count_if(log.begin(), log.end(),
+                                    [](const std::string& l) { return l.rfind("Eroare la descarcare articol: ", 0) == 0; });
+  EXPECT_GE(errors, TfMain::kBatchIdleRequestLimit);
+  EXPECT_LE(errors, TfMain::kBatchIdleRequestLimit + 2);
+  EXPECT_EQ(log.back(), "Descarcare articole incheiata cu erori");
+  // The records read before the register fell silent are in the file.
+  const std::string file = test::ReadFileBytes(Path("sales.csv"));
+  EXPECT_EQ(file.rfind(kItemSalesHeader, 0), 0u);
+  EXPECT_GE(LineCount(file), 2u);
+  EXPECT_LT(LineCount(file), 1 + StoredCount(SimTable::ItemSales));
+  EXPECT_EQ(window->StatusText(1), "Salvare fisier terminata cu succes.");
+}
+
+TEST_F(BatchWindowTest, StopDuringABatchDownloadSavesWhatWasReadSoFar) {
+  TRegisterFaults slow;
+  slow.ReplyDelayMs = 15;
+  StartSim(slow);
+  window = std::make_unique<TfMain>(nullptr, &dialogs);
+  window->BatchMode = true;
+  window->BatchSave = true;
+  window->BatchVariant = 1;
+  window->BatchFileName = Path("sales.csv");
+  // The run waits for its job inside its own event handling: the user's
+  // Stop arrives there, as a timer's does.
+  bool stopWasEnabled = false;
+  QTimer user;
+  QObject::connect(&user, &QTimer::timeout, [&] {
+    if (OperationLog->Lines().size() < 4) return;
+    user.stop();
+    stopWasEnabled = window->aStop->isEnabled();
+    EXPECT_EQ(window->Tag, 20);
+    window->aStop->trigger();
+  });
+  user.start(2);
+  window->show();
+  ASSERT_TRUE(test::ServeUntil([this] { return window->BatchStarted() && !window->isVisible(); }));
+  EXPECT_TRUE(stopWasEnabled);
+  const std::size_t lines = LineCount(test::ReadFileBytes(Path("sales.csv")));
+  EXPECT_GE(lines, 2u);
+  EXPECT_LT(lines, 1 + StoredCount(SimTable::Items));
+  EXPECT_EQ(window->DownloadJob()->Kind(), 101);
+}
+
+TEST_F(BatchWindowTest, AnUploadRunsOnceAndItsFailuresGoThroughTheBoxes) {
+  StartSim();
+  RunBatch(false, 0, Path("missing.csv"));
+  ASSERT_EQ(dialogs.Messages().size(), 1u);
+  EXPECT_EQ(dialogs.Messages()[0].Kind, TMessageKind::Error);
+  EXPECT_EQ(dialogs.Messages()[0].Text, "Nu se poate deschide fisierul specificat!");
+  EXPECT_EQ(window->UploadJob(), nullptr);
+  // A later activation does not run it again.
+  window->show();
+  window->activateWindow();
+  QTest::qWait(50);
+  EXPECT_EQ(dialogs.Messages().size(), 1u);
+  EXPECT_TRUE(sim->ReceivedBytes().empty());
+}
+
+}  // namespace
+}  // namespace vestok
