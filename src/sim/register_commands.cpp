@@ -47,14 +47,10 @@ std::optional<std::int32_t> Number(std::string_view text) { return ParseInt32(Tr
 // The Standard layout splits a barcode into a high part and its last eight
 // characters; "0" stands for an empty part.
 void SplitBarcode(const std::string& barcode, std::string& high, std::string& low) {
-  const std::string code = barcode.empty() ? "0" : barcode;
-  if (code.size() <= 8) {
-    high = "0";
-    low = code;
-  } else {
-    high = code.substr(0, code.size() - 8);
-    low = code.substr(code.size() - 8);
-  }
+  const std::string_view code = barcode.empty() ? std::string_view("0") : std::string_view(barcode);
+  const std::size_t split = code.size() <= 8 ? 0 : code.size() - 8;
+  high = split == 0 ? std::string(1, '0') : std::string(code.substr(0, split));
+  low = std::string(code.substr(split));
 }
 
 std::string JoinBarcode(const std::string& high, const std::string& low) {
