@@ -15,6 +15,8 @@
 
 #include "tables/current_file_name.h"
 #include "ui/main_window.h"
+#include "ui/quick_search.h"
+#include "ui/settings_page.h"
 #include "ui/table_grid.h"
 #include "ui_test_support.h"
 
@@ -284,6 +286,50 @@ TEST_F(MainWindowTest, LogAndAboutOpenModallyAndCloseAgain) {
   EXPECT_EQ(seen, "fAbout");
   EXPECT_TRUE(texts.join('|').contains("4.5.1"));
   EXPECT_TRUE(texts.join('|').contains("Quorlan Engineering"));
+}
+
+TEST_F(MainWindowTest, PortToolsAndThePrintPreviewOpenModally) {
+  QString seen;
+  auto closeModal = [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    ASSERT_NE(modal, nullptr);
+    seen = modal->objectName();
+    if (seen.isEmpty()) seen = modal->metaObject()->className();
+    modal->close();
+  };
+  QTimer::singleShot(0, closeModal);
+  window->aSettingsPCCommunication->trigger();
+  EXPECT_EQ(seen, "fPCCommunication");
+  QTimer::singleShot(0, closeModal);
+  window->aSettingsDetectECRs->trigger();
+  EXPECT_EQ(seen, "fDetectECRs");
+  // The item list, also from another page.
+  window->ShowTablePage(tkOperators);
+  QTimer::singleShot(0, closeModal);
+  window->aFilePrint->trigger();
+  EXPECT_EQ(seen, "QPrintPreviewDialog");
+}
+
+TEST_F(MainWindowTest, SearchStripsAndTheSettingsPageAreInTheirPages) {
+  for (TableKind kind = 0; kind < kTableCount; ++kind) {
+    EXPECT_EQ(window->SearchPanels[kind] != nullptr, kind <= tkOperators) << int(kind);
+    if (window->SearchPanels[kind] != nullptr) {
+      EXPECT_EQ(window->SearchPanels[kind]->parentWidget(), window->TablePage(kind)) << int(kind);
+    }
+  }
+  ASSERT_NE(window->SettingsPage, nullptr);
+  EXPECT_EQ(window->SettingsPage->parentWidget(), window->tsECRSettings);
+  EXPECT_EQ(window->aPLUCodeFocus->data().toInt(), 1);
+  EXPECT_EQ(window->aNameFocus->data().toInt(), 2);
+  EXPECT_EQ(window->aBarcodeFocus->data().toInt(), 3);
+  // F2 on the items page opens the strip with the name box in focus; on a
+  // page without a strip it does nothing.
+  window->activateWindow();
+  window->aNameFocus->trigger();
+  EXPECT_TRUE(window->SearchPanels[tkItems]->IsOpen());
+  window->ShowTablePage(tkPayType);
+  window->aPLUCodeFocus->trigger();
+  EXPECT_EQ(window->CurrentTableKind(), tkPayType);
 }
 
 TEST_F(MainWindowTest, ClosingDiscardsTheTablesWithoutAQuestion) {
