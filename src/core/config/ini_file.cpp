@@ -71,21 +71,14 @@ void IniFile::LoadFromText(std::string_view text) {
   std::size_t pos = 0;
   while (pos < text.size()) {
     const auto nl = text.find('\n', pos);
-    Line line;
-    if (nl == std::string_view::npos) {
-      line.text = std::string(text.substr(pos));
-      pos = text.size();
-    } else {
-      std::size_t end = nl;
-      line.end = "\n";
-      if (end > pos && text[end - 1] == '\r') {
-        --end;
-        line.end = "\r\n";
-      }
-      line.text = std::string(text.substr(pos, end - pos));
-      pos = nl + 1;
+    if (nl == std::string_view::npos) {  // a last line without a line end
+      lines_.push_back({std::string(text.substr(pos)), std::string()});
+      break;
     }
-    lines_.push_back(std::move(line));
+    const bool crlf = nl > pos && text[nl - 1] == '\r';
+    const std::size_t end = crlf ? nl - 1 : nl;
+    lines_.push_back({std::string(text.substr(pos, end - pos)), std::string(crlf ? "\r\n" : "\n")});
+    pos = nl + 1;
   }
 }
 
