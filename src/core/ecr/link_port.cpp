@@ -44,4 +44,6 @@ bool WaitForData(int timeoutMs) { return LinkPort && LinkPort->WaitReadable(time
 
 std::uint8_t ReadLinkByte(int timeoutMs) { return LinkPort ? LinkPort->ReceiveByte(timeoutMs) : 0; }
 
+bool LinkLost() { return LinkPort && LinkPort->DeviceGone(); }
+
 }  // namespace vestok

@@ -20,5 +20,8 @@ void CloseLink();  // does nothing when the link is closed
 void PurgeLink();
 bool WaitForData(int timeoutMs);
 std::uint8_t ReadLinkByte(int timeoutMs);
+// True when the link is open but its device has gone away: no exchange on it
+// can succeed any more until it is opened again.
+bool LinkLost();
 
 }  // namespace vestok

@@ -71,12 +71,30 @@ void TTransferJob::Run() {
 }
 
 void TTransferJob::RecordLoop() {
-  while (!stop_.load()) {
+  bool lost = false;
+  while (!stop_.load() && !lost) {
     bool more = false;
     OnMainThread([&] { more = BeginRecord(); });
     if (!more) break;
-    OnMainThread([this] { FinishRecord(); });
+    OnMainThread([&] {
+      const std::int32_t recordNo = currentNo_;
+      const std::int32_t errorsBefore = errorCount_;
+      FinishRecord();
+      lost = EndOnLostLink(recordNo, errorsBefore);
+    });
   }
+}
+
+bool TTransferJob::EndOnLostLink(std::int32_t recordNo, std::int32_t errorsBefore) {
+  // A port whose device has gone away fails every further record at once: a
+  // download or delete of all records would log errors for ever, and an
+  // upload would pass over its rows in silence. The record in hand counts as
+  // failed (its own steps may have failed without a line, as for a port that
+  // refuses a send) and the job ends with its verdict with errors.
+  if (!LinkLost()) return false;
+  currentNo_ = recordNo;  // the download has moved on to the next number already
+  if (errorCount_ == errorsBefore) ReportRecordError();
+  return true;
 }
 
 void TTransferJob::BeginJob() {

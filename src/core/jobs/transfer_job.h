@@ -116,6 +116,9 @@ class TTransferJob {
  private:
   void Run();
   void RecordLoop();
+  // After the record `recordNo`, on the user-interface thread: true when the
+  // link's device has gone away, which ends the loop.
+  bool EndOnLostLink(std::int32_t recordNo, std::int32_t errorsBefore);
   // Hands `step` over and waits; an exception of the step is rethrown here.
   void OnMainThread(const std::function<void()>& step);
   void BeginJob();

@@ -46,9 +46,15 @@ void TBlockSerial::SetError(std::int32_t code) {
     LastErrorText = SerialErrorText(code);
 }
 
-void TBlockSerial::SetErrno(int err) { SetError(err != 0 ? err : EIO); }
+void TBlockSerial::SetErrno(int err) {
+  if (err == 0) err = EIO;
+  // With CLOCAL set a terminal never hangs up for a lost carrier: these
+  // codes mean the device itself is gone.
+  if (IsOpen && (err == EIO || err == ENXIO || err == ENODEV)) device_gone_ = true;
+  SetError(err);
+}
 
-void TBlockSerial::SetHangUp() { SetError(EIO); }
+void TBlockSerial::SetHangUp() { SetErrno(EIO); }
 
 void TBlockSerial::OpenPort(const std::string& name) {
   if (IsOpen) {
@@ -57,6 +63,7 @@ void TBlockSerial::OpenPort(const std::string& name) {
   }
   ReceiveBuffer.clear();
   receive_pos_ = 0;
+  device_gone_ = false;
   PortNumber = PortNumberFromName(name);
   DeviceName = DevicePathFromName(name);
 
@@ -167,6 +174,7 @@ void TBlockSerial::ClosePort() {
     ::close(Handle);
   }
   lock_held_ = false;
+  device_gone_ = false;
   have_counters_ = false;
   IsOpen = false;
   Handle = -1;

@@ -72,6 +72,11 @@ class TBlockSerial {
   void DiscardQueues();
   void ClosePort();
 
+  // True once the open device has gone away (hang-up, or the device answers
+  // with EIO, ENXIO or ENODEV): a pseudo-terminal whose far end was closed, a
+  // USB adapter that was pulled. It stays gone until the port is closed;
+  // every further operation fails at once.
+  bool DeviceGone() const { return device_gone_; }
   // Bytes of ReceiveBuffer not yet handed out by ReceiveByte.
   std::size_t BufferedInput() const { return ReceiveBuffer.size() - receive_pos_; }
   // The longest a send may stay in progress; CompletionTimeout unless a test
@@ -104,6 +109,7 @@ class TBlockSerial {
 
   std::size_t receive_pos_ = 0;  // first byte of ReceiveBuffer not yet handed out
   bool lock_held_ = false;
+  bool device_gone_ = false;
   TLineErrorCounts counters_;
   bool have_counters_ = false;
   int completion_timeout_ms_ = CompletionTimeout;
