@@ -39,11 +39,11 @@ bool ReceiveReply(std::string& payload) {
     buffer += b;
     // A time-out counts, and so does any other failed read: a port that has
     // vanished fails every read at once and must still end the reply.
-    if (LinkPort->LastErrorCode != 0) {
+    if (LinkPort->LastErrorCode != 0)
       ++failures;
-      continue;
-    }
-    if (b == FrameEnd) break;
+    else if (b == FrameEnd)
+      break;
+    if (buffer.size() >= MaxReplyLength) return false;
   }
   if (failures >= LinkSettings.RetryByte) return false;
   for (int i = 0; i < 2; ++i) buffer += static_cast<char>(ReadLinkByte(LinkSettings.CableTimeout));

@@ -3,6 +3,7 @@
 // conversation is built from: the selection handshake and the command step.
 // They act on LinkPort, which must be open, read LinkSettings at the moment a
 // value is needed, and never show or log anything.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -18,9 +19,16 @@ bool SendCommand(const std::string& text);
 // Sends the bytes unchanged (the single AckChar). False when the port was not idle.
 bool SendRaw(const std::string& bytes);
 
+// The most bytes a reply may take up to its CR. The longest record a register
+// sends is a few hundred bytes; a line that streams bytes without a CR (noise,
+// a register stuck sending filler) would otherwise hold the reader for ever,
+// since only byte time-outs end it.
+inline constexpr std::size_t MaxReplyLength = 4096;
+
 // Reads one reply: bytes up to the first CR and two check bytes. Every failed
 // read (a time-out, a line error, a port that has gone away) puts 0x00 into
-// the buffer and counts toward RetryByte; at that count the reply is given up.
+// the buffer and counts toward RetryByte; at that count the reply is given up,
+// and so it is when MaxReplyLength bytes have come without a CR.
 // On true, payload holds the reply's payload; on false it is left unchanged.
 bool ReceiveReply(std::string& payload);
 
