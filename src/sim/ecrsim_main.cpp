@@ -1,5 +1,7 @@
 // ecrsim: simulated cash registers on a new pseudo-terminal or on a device,
 // for development, demonstrations and benchmarks. See --help.
+#include <sys/stat.h>
+
 #include <csignal>
 #include <cstdio>
 #include <exception>
@@ -110,6 +112,25 @@ int NumberArg(const std::string& option, const std::string& value) {
   return *n;
 }
 
+// A number that must lie in [low, high]; a value outside would be taken
+// without a word and make the simulator do something nobody asked for.
+int NumberArg(const std::string& option, const std::string& value, int low, int high) {
+  const int n = NumberArg(option, value);
+  if (n < low || n > high)
+    throw ArgError(option + " needs a number from " + IntToText(low) + " to " + IntToText(high) + ", not '" +
+                   value + "'");
+  return n;
+}
+
+constexpr int kMaxInt = 2147483647;
+
+// A preload folder that does not exist is a typing error, not a register
+// without records (missing files inside a folder are still skipped).
+void CheckFolder(const std::string& folder) {
+  struct stat st {};
+  if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) throw ArgError("--load: no folder " + folder);
+}
+
 // The folders a register is preloaded from, once all options are read.
 struct Preload {
   std::vector<std::string> folders;
@@ -144,15 +165,19 @@ int main(int argc, char** argv) {
       } else if (a == "--device") {
         options.DevicePath = value();
       } else if (a == "--device-speed") {
-        options.DeviceSpeed = NumberArg(a, value());
+        options.DeviceSpeed = NumberArg(a, value(), 1, kMaxInt);
       } else if (a == "--link") {
         options.LinkPath = value();
       } else if (a == "--baud") {
-        options.PaceBaud = NumberArg(a, value());
+        options.PaceBaud = NumberArg(a, value(), 0, kMaxInt);
       } else if (a == "--line-speed") {
-        options.LineSpeed = NumberArg(a, value());
+        options.LineSpeed = NumberArg(a, value(), 0, kMaxInt);
       } else if (a == "--lead-byte") {
-        options.LeadByte = static_cast<char>(NumberArg(a, "0x" + value()));
+        const std::string v = value();
+        const auto byte = ParseInt32("0x" + v);
+        if (!byte || *byte < 0 || *byte > 0xFF)
+          throw ArgError("--lead-byte needs a hex byte from 00 to FF, not '" + v + "'");
+        options.LeadByte = static_cast<char>(*byte);
       } else if (a == "--trace") {
         trace = true;
       } else if (a == "--quiet") {
@@ -161,7 +186,7 @@ int main(int argc, char** argv) {
         const std::string v = value();
         const auto colon = v.find(':');
         TSimRegister r;
-        r.LogicNo = NumberArg(a, v.substr(0, colon));
+        r.LogicNo = NumberArg(a, v.substr(0, colon), 0, 255);  // what a selection frame can carry
         const std::string digits = IntToText(r.LogicNo);
         r.FiscalNumber = colon == std::string::npos
                              ? "RO" + std::string(digits.size() < 7 ? 7 - digits.size() : 0, '0') + digits
@@ -172,7 +197,8 @@ int main(int argc, char** argv) {
         loads.emplace_back();
       } else if (a == "--load") {
         current();
-        loads.back().folders.push_back(value());
+        CheckFolder(value());
+        loads.back().folders.push_back(args[i]);
       } else if (a == "--decimal") {
         current();
         const std::string v = value();
@@ -181,9 +207,9 @@ int main(int argc, char** argv) {
       } else if (a == "--silent") {
         current().Faults.Silent = true;
       } else if (a == "--answer-selection-on") {
-        current().Faults.AnswerSelectionOn = NumberArg(a, value());
+        current().Faults.AnswerSelectionOn = NumberArg(a, value(), 1, kMaxInt);
       } else if (a == "--ack-on") {
-        current().Faults.AcknowledgeOn = NumberArg(a, value());
+        current().Faults.AcknowledgeOn = NumberArg(a, value(), 1, kMaxInt);
       } else if (a == "--never-ack") {
         current().Faults.NeverAcknowledge = true;
       } else if (a == "--unacked") {
@@ -195,11 +221,11 @@ int main(int argc, char** argv) {
       } else if (a == "--wrong-check") {
         current().Faults.WrongCheck = true;
       } else if (a == "--cut-reply") {
-        current().Faults.CutReplyAfter = NumberArg(a, value());
+        current().Faults.CutReplyAfter = NumberArg(a, value(), 0, kMaxInt);
       } else if (a == "--reply-delay") {
-        current().Faults.ReplyDelayMs = NumberArg(a, value());
+        current().Faults.ReplyDelayMs = NumberArg(a, value(), 0, kMaxInt);
       } else if (a == "--byte-gap") {
-        current().Faults.ByteGapMs = NumberArg(a, value());
+        current().Faults.ByteGapMs = NumberArg(a, value(), 0, kMaxInt);
       } else if (a == "--variant") {
         const std::string v = value();
         if (v == "auto") options.Variant = SimVariant::Auto;
