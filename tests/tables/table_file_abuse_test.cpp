@@ -4,6 +4,7 @@
 // they had.
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -138,6 +139,30 @@ TEST_F(ScratchDir, HeaderOnlyAddsNothingAndKeepsTheRowsThere) {
   LoadTableFile(sales, Path("header.csv"));
   EXPECT_EQ(sales.RecordCount(), 1u);
   EXPECT_EQ(sales.TextAt(0, 0), "5");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ScratchDir, OnlyPlainFilesAreOpenedOrReplaced) {
+  const std::string fifo = Path("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  DocumentTable items{TableDefinition(tkItems)};
+  FillItems(items, 2);
+  // A FIFO without a writer would hold the open for ever; /dev/zero would be
+  // read for ever, and /dev/urandom until memory runs out.
+  for (const std::string& path : {fifo, std::string("/dev/zero"), std::string("/dev/urandom")}) {
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_THROW(LoadTableFile(items, path), TableFileOpenError) << path;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << path;
+    EXPECT_EQ(items.RecordCount(), 2u);
+  }
+  // Saving onto the FIFO neither blocks nor puts a plain file in its place.
+  EXPECT_THROW(SaveTableFile(items, fifo), TableFileCreateError);
+  struct stat st {};
+  ASSERT_EQ(stat(fifo.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 }  // namespace

@@ -295,19 +295,21 @@ void LoadTableFromBytes(DocumentTable& table, std::string_view bytes) {
 void LoadTableFile(DocumentTable& table, const std::string& path) {
   if (!table.IsOpen()) throw TableUsageError("table is not open");
   int raw;
-  do raw = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a FIFO without a writer cannot hold the open; only
+  // a plain file is read: a FIFO, a terminal or /dev/zero would hold the
+  // window for ever, and /dev/urandom would append rows until memory runs out.
+  do raw = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   while (raw < 0 && errno == EINTR);
   FileDescriptor fd(raw);
   struct stat st;
-  if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode))
+  if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
     throw TableFileOpenError("cannot open " + path);
   table.Post();
   SuspendGuard guard(table);
   TableFileParser parser(table);
   // Big blocks, but no bigger than a small file needs.
   const std::size_t blockSize =
-      S_ISREG(st.st_mode) && st.st_size >= 0 && std::size_t(st.st_size) < kReadBlock ? std::size_t(st.st_size) + 4096
-                                                                                      : kReadBlock;
+      st.st_size >= 0 && std::size_t(st.st_size) < kReadBlock ? std::size_t(st.st_size) + 4096 : kReadBlock;
   std::unique_ptr<char[]> block(new char[blockSize]);
   for (;;) {
     const ssize_t n = ::read(fd.get(), block.get(), blockSize);

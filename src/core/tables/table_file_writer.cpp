@@ -125,7 +125,9 @@ void SaveTableFile(DocumentTable& table, const std::string& path, TableFileSyste
   struct stat st;
   if (::stat(target.c_str(), &st) == 0) {
     // The old file could not have been truncated: refuse as its creation would fail.
-    if (S_ISDIR(st.st_mode) || ::access(target.c_str(), W_OK) != 0)
+    // Nor is anything but a plain file replaced: the new file would take the
+    // place of a FIFO or a device node (/dev/null for a user with the rights).
+    if (!S_ISREG(st.st_mode) || ::access(target.c_str(), W_OK) != 0)
       throw TableFileCreateError("cannot write " + path);
     mode = st.st_mode & 07777;
   }
