@@ -37,8 +37,10 @@ class BatchRunTest : public test::WindowTransferTest {
     QString errors;  // the error output: where the unseen boxes write their texts
   };
 
-  // Runs a copy of the program from the temporary folder with `arguments`.
-  TRun RunProgram(const QStringList& arguments, int timeoutMs = 60000) {
+  // Runs a copy of the program from the temporary folder with `arguments`;
+  // `headless`: as a script on a machine without any display would, with no
+  // platform chosen either.
+  TRun RunProgram(const QStringList& arguments, int timeoutMs = 60000, bool headless = false) {
     const QString program = dir.filePath("vestok");
     if (!QFile::exists(program)) {
       EXPECT_TRUE(QFile::copy(QStringLiteral(VESTOK_EXE), program));
@@ -49,7 +51,11 @@ class BatchRunTest : public test::WindowTransferTest {
                                                  "\r\nBaud=4\r\nLogicNo=1\r\nCableLen=3\r\n");
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
+    if (headless) {
+      for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) env.remove(name);
+    } else {
+      env.insert("QT_QPA_PLATFORM", "offscreen");
+    }
     env.insert("LC_ALL", "C");
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(dir.path());
@@ -105,6 +111,22 @@ TEST_F(BatchRunTest, SaveFromASilentRegisterStillWritesTheHeaderLine) {
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_TRUE(run.errors.contains("Nu se poate citi numarul fiscal al imprimantei!")) << run.errors.toStdString();
   EXPECT_EQ(test::ReadFileBytes(Path("sales.csv")), kItemSalesHeader);
+}
+
+TEST_F(BatchRunTest, ABatchRunOnAMachineWithoutADisplayStillRunsAndWritesItsFile) {
+  StartSim();
+  const TRun save = RunProgram({"SAVE", "A", "sales.csv"}, 60000, true);
+  ASSERT_TRUE(save.finished);
+  EXPECT_EQ(save.exitCode, 0) << save.errors.toStdString();
+  const std::string file = test::ReadFileBytes(Path("sales.csv"));
+  EXPECT_EQ(file.rfind(kItemSalesHeader, 0), 0u);
+  EXPECT_GT(LineCount(file), 1u);
+
+  // Its failure boxes, which nobody could answer, go to the error output.
+  const TRun load = RunProgram({"LOAD", "A", "missing.csv"}, 60000, true);
+  ASSERT_TRUE(load.finished);
+  EXPECT_EQ(load.exitCode, 0);
+  EXPECT_TRUE(load.errors.contains("Nu se poate deschide fisierul specificat!")) << load.errors.toStdString();
 }
 
 TEST_F(BatchRunTest, LoadOfAMissingFileReportsItAndAsksTheRegisterNothing) {
