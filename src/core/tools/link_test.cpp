@@ -19,7 +19,9 @@ class TLinkTestRun {
   TLinkTestCounters Run() {
     if (!setup_.Speed || !OpenLink(setup_.PortName, *setup_.Speed)) return counters_;
     for (std::int32_t block = 1; block <= setup_.Blocks; ++block) {
-      if (Stopped()) break;
+      // A port whose device has gone away would count the rest of the blocks
+      // as sent in a spin of counter updates, sending nothing.
+      if (Stopped() || LinkLost()) break;
       RunBlock();
     }
     CloseLink();
