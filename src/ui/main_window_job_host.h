@@ -2,7 +2,9 @@
 // What a transfer job borrows of the main window: the pages, the action list,
 // Stop and status panels 1 and 2. Only the window's own files include this.
 #include <QAction>
+#include <QPointer>
 #include <QTabWidget>
+#include <QWidget>
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -17,7 +19,21 @@ class TfMain::TJobHost final : public IJobHost {
  public:
   explicit TJobHost(TfMain& window) : window_(window) {}
 
-  void SetPagesEnabled(bool enabled) override { window_.pcMain->setEnabled(enabled); }
+  void SetPagesEnabled(bool enabled) override {
+    if (!enabled) {
+      // Disabling the pages takes the keyboard focus from the grid or box
+      // that had it, and nothing gives it back: after the job the keys would
+      // go nowhere until the user clicked into the page again.
+      QWidget* focus = window_.focusWidget();
+      pageFocus_ = focus != nullptr && window_.pcMain->isAncestorOf(focus) ? focus : nullptr;
+    }
+    window_.pcMain->setEnabled(enabled);
+    if (!enabled) return;
+    // Unless the user has put the focus elsewhere meanwhile.
+    if (pageFocus_ && window_.focusWidget() == nullptr && pageFocus_->isVisible() && pageFocus_->isEnabled())
+      pageFocus_->setFocus(Qt::OtherFocusReason);
+    pageFocus_.clear();
+  }
 
   std::vector<bool> ActionStates() const override {
     std::vector<bool> states;
@@ -46,6 +62,7 @@ class TfMain::TJobHost final : public IJobHost {
 
  private:
   TfMain& window_;
+  QPointer<QWidget> pageFocus_;  // what had the focus in the pages when the job began
 };
 
 }  // namespace vestok

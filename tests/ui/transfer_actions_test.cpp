@@ -1,5 +1,6 @@
 // The six transfer actions and Stop, driven through the window's actions
 // against a simulated register.
+#include <QApplication>
 #include <QComboBox>
 #include <QItemSelectionModel>
 #include <QLineEdit>
@@ -226,6 +227,32 @@ TEST_F(TransferActionsTest, StopEndsTheJobAndTheActionsFollowTheVariantChosenMea
     if (std::find(std::begin(ruled), std::end(ruled), action) != std::end(ruled)) continue;
     EXPECT_EQ(action->isEnabled(), before[std::size_t(i)]) << action->objectName().toStdString();
   }
+}
+
+TEST_F(TransferActionsTest, AfterAJobTheKeysGoToTheGridAgain) {
+  StartSim();
+  ShowWindow();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  TTableGrid* grid = window->Grids[tkItems];
+  grid->setFocus();
+  ASSERT_TRUE(test::ServeUntil([grid] { return grid->hasFocus(); }));
+  RunConfirmed(window->aImportAll);
+  ASSERT_GT(window->Tables[tkItems]->RecordCount(), 2u);
+  // The pages were disabled while the job ran, which took the focus from the
+  // grid; the arrow keys move through the rows again without a click first.
+  ASSERT_TRUE(grid->hasFocus());
+  const int row = grid->currentIndex().row();
+  ASSERT_GT(row, 0);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+  EXPECT_EQ(grid->currentIndex().row(), row - 1);
+
+  // A box the user chose meanwhile keeps the focus.
+  dialogs.QueueAnswer(TMessageAnswer::Yes);
+  window->aImportAll->trigger();
+  window->cbProtocol->setFocus();
+  ASSERT_TRUE(test::ServeUntil([this] { return !window->aStop->isEnabled() && !window->JobRunning(); }));
+  EXPECT_TRUE(window->cbProtocol->hasFocus());
 }
 
 TEST_F(TransferActionsTest, TheLogWindowShowsTheLastJob) {
