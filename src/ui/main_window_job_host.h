@@ -2,6 +2,7 @@
 // What a transfer job borrows of the main window: the pages, the action list,
 // Stop and status panels 1 and 2. Only the window's own files include this.
 #include <QAction>
+#include <QComboBox>
 #include <QPointer>
 #include <QTabWidget>
 #include <QWidget>
@@ -20,17 +21,26 @@ class TfMain::TJobHost final : public IJobHost {
   explicit TJobHost(TfMain& window) : window_(window) {}
 
   void SetPagesEnabled(bool enabled) override {
+    QComboBox* const list = window_.cbProtocol;
     if (!enabled) {
       // Disabling the pages takes the keyboard focus from the grid or box
-      // that had it, and nothing gives it back: after the job the keys would
-      // go nowhere until the user clicked into the page again.
+      // that had it. The variant list is then the only control left that
+      // takes keys, and a window activated again hands the focus to it: an
+      // arrow key meant for the rows would pick the other protocol variant
+      // for the next transfer. It takes the focus only from a click meanwhile.
       QWidget* focus = window_.focusWidget();
       pageFocus_ = focus != nullptr && window_.pcMain->isAncestorOf(focus) ? focus : nullptr;
+      listFocusPolicy_ = list->focusPolicy();
+      list->setFocusPolicy(Qt::ClickFocus);
+      window_.pcMain->setEnabled(false);
+      return;
     }
-    window_.pcMain->setEnabled(enabled);
-    if (!enabled) return;
-    // Unless the user has put the focus elsewhere meanwhile.
-    if (pageFocus_ && window_.focusWidget() == nullptr && pageFocus_->isVisible() && pageFocus_->isEnabled())
+    window_.pcMain->setEnabled(true);
+    list->setFocusPolicy(listFocusPolicy_);
+    // The keys go back where they went before the job.
+    QWidget* focus = window_.focusWidget();
+    if (pageFocus_ && pageFocus_->isVisible() && pageFocus_->isEnabled() &&
+        (focus == nullptr || !window_.pcMain->isAncestorOf(focus)))
       pageFocus_->setFocus(Qt::OtherFocusReason);
     pageFocus_.clear();
   }
@@ -63,6 +73,7 @@ class TfMain::TJobHost final : public IJobHost {
  private:
   TfMain& window_;
   QPointer<QWidget> pageFocus_;  // what had the focus in the pages when the job began
+  Qt::FocusPolicy listFocusPolicy_ = Qt::StrongFocus;
 };
 
 }  // namespace vestok

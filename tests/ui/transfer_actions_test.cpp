@@ -229,30 +229,43 @@ TEST_F(TransferActionsTest, StopEndsTheJobAndTheActionsFollowTheVariantChosenMea
   }
 }
 
-TEST_F(TransferActionsTest, AfterAJobTheKeysGoToTheGridAgain) {
-  StartSim();
+TEST_F(TransferActionsTest, TheKeysGoToTheGridAfterAJobNeverToTheVariantList) {
+  TRegisterFaults slow;
+  slow.ReplyDelayMs = 15;
+  StartSim(slow);
   ShowWindow();
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   TTableGrid* grid = window->Grids[tkItems];
   grid->setFocus();
   ASSERT_TRUE(test::ServeUntil([grid] { return grid->hasFocus(); }));
-  RunConfirmed(window->aImportAll);
+  const Qt::FocusPolicy listPolicy = window->cbProtocol->focusPolicy();
+
+  dialogs.QueueAnswer(TMessageAnswer::Yes);
+  window->aImportAll->trigger();
+  ASSERT_TRUE(test::ServeUntil([] { return OperationLog->Lines().size() >= 3; }));
+  // The user looks at another window and comes back while the job runs: the
+  // window, activated again, must not give the variant list the keys.
+  QWidget other;
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  EXPECT_NE(QApplication::focusWidget(), window->cbProtocol);
+  window->aStop->trigger();
+  ASSERT_TRUE(test::ServeUntil([this] { return !window->aStop->isEnabled() && !window->JobRunning(); }));
   ASSERT_GT(window->Tables[tkItems]->RecordCount(), 2u);
-  // The pages were disabled while the job ran, which took the focus from the
-  // grid; the arrow keys move through the rows again without a click first.
+
+  // After the job the arrow keys move through the rows again, without a click.
   ASSERT_TRUE(grid->hasFocus());
   const int row = grid->currentIndex().row();
   ASSERT_GT(row, 0);
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
   EXPECT_EQ(grid->currentIndex().row(), row - 1);
-
-  // A box the user chose meanwhile keeps the focus.
-  dialogs.QueueAnswer(TMessageAnswer::Yes);
-  window->aImportAll->trigger();
-  window->cbProtocol->setFocus();
-  ASSERT_TRUE(test::ServeUntil([this] { return !window->aStop->isEnabled() && !window->JobRunning(); }));
-  EXPECT_TRUE(window->cbProtocol->hasFocus());
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+  EXPECT_EQ(window->cbProtocol->currentIndex(), 0);
+  EXPECT_EQ(window->cbProtocol->focusPolicy(), listPolicy);
 }
 
 TEST_F(TransferActionsTest, TheLogWindowShowsTheLastJob) {
