@@ -342,6 +342,11 @@ void TfMain::FormShow() {
   // The drop-down list of the items' "Tip pret" column is built by the
   // grid's editor from kPriceTypeTexts ("Fix", "Liber", "Liber max").
   SetStatusText(0, QString::fromLatin1(kNoCurrentFile.data(), qsizetype(kNoCurrentFile.size())));
+  // The keys go to the grid shown; left to itself the window would hand them
+  // to the first box of the toolbar, the variant list, where an arrow key
+  // meant for the rows picks the other protocol variant.
+  const TableKind shown = CurrentTableKind();
+  if (shown < kTableCount && grids_[shown] != nullptr) grids_[shown]->setFocus(Qt::OtherFocusReason);
 }
 
 void TfMain::closeEvent(QCloseEvent* event) {

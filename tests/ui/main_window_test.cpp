@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QTest>
 #include <QTimer>
 #include <QComboBox>
 #include <QLabel>
@@ -330,6 +331,16 @@ TEST_F(MainWindowTest, SearchStripsAndTheSettingsPageAreInTheirPages) {
   window->ShowTablePage(tkPayType);
   window->aPLUCodeFocus->trigger();
   EXPECT_EQ(window->CurrentTableKind(), tkPayType);
+}
+
+TEST_F(MainWindowTest, AtStartTheKeysGoToTheItemsGridNotToTheVariantList) {
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  // An arrow key pressed first thing must not pick "Standard" for the
+  // transfers to come.
+  EXPECT_EQ(QApplication::focusWidget(), window->Grids[tkItems]);
+  QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window.get(), Qt::Key_Down);
+  EXPECT_EQ(window->cbProtocol->currentIndex(), 0);
 }
 
 TEST_F(MainWindowTest, ClosingDiscardsTheTablesWithoutAQuestion) {
