@@ -232,7 +232,7 @@ void TSearchBox::ShowListRow(int row) {
 // ---- the strip
 
 TQuickSearchPanel::TQuickSearchPanel(TableKind kind, DocumentTable& table, TTableGrid* grid, QWidget* parent)
-    : QFrame(parent) {
+    : QFrame(parent), grid_(grid) {
   setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
   setFixedHeight(kCollapsedHeight);
 
@@ -288,6 +288,16 @@ void TQuickSearchPanel::SearchPanelExpand() {
   }
   button_->setText(opening ? kOpenCaption : kCollapsedCaption);
   animating_ = false;
+  // The closed strip only hides its boxes below its edge: one that kept the
+  // focus would go on taking the keys unseen, moving the grid and opening
+  // its list over it. The keys go to the grid instead.
+  QWidget* focus = QApplication::focusWidget();
+  if (!opening && focus != nullptr && isAncestorOf(focus)) {
+    if (grid_ != nullptr && grid_->isEnabled())
+      grid_->setFocus(Qt::OtherFocusReason);
+    else
+      focus->clearFocus();
+  }
 }
 
 bool TQuickSearchPanel::FocusBox(int keyNumber) {

@@ -127,6 +127,7 @@ class TQuickSearchPanel : public QFrame {
   QPushButton* button_ = nullptr;
   std::array<TSearchBox*, 3> boxes_{};
   std::array<QLabel*, 3> labels_{};
+  TTableGrid* grid_ = nullptr;  // the page's grid, which gets the keys when the strip closes
   bool animating_ = false;
 };
 

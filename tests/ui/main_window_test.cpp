@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QComboBox>
@@ -341,6 +342,31 @@ TEST_F(MainWindowTest, AtStartTheKeysGoToTheItemsGridNotToTheVariantList) {
   EXPECT_EQ(QApplication::focusWidget(), window->Grids[tkItems]);
   QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window.get(), Qt::Key_Down);
   EXPECT_EQ(window->cbProtocol->currentIndex(), 0);
+}
+
+TEST_F(MainWindowTest, ClosingTheSearchStripGivesTheKeysBackToTheGrid) {
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  DocumentTable& items = *window->Tables[tkItems];
+  for (int plu : {1, 2}) {
+    items.Append();
+    items.SetInteger("PLUCode", plu);
+    items.SetText("ItemName", plu == 1 ? "Paine" : "Lapte");
+    items.Post();
+  }
+  TQuickSearchPanel* strip = window->SearchPanels[tkItems];
+  window->aNameFocus->trigger();
+  ASSERT_TRUE(strip->IsOpen());
+  ASSERT_EQ(QApplication::focusWidget(), strip->Box(2));
+  strip->Button()->click();
+  ASSERT_FALSE(strip->IsOpen());
+  // The boxes are out of sight: what is typed now goes to the grid, neither
+  // searching unseen nor opening a list over the rows.
+  EXPECT_EQ(QApplication::focusWidget(), window->Grids[tkItems]);
+  QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window.get(), Qt::Key_Down);
+  for (QWidget* top : QApplication::topLevelWidgets())
+    EXPECT_FALSE(top->isVisible() && top != window.get() && top->windowType() == Qt::Popup)
+        << top->metaObject()->className();
 }
 
 TEST_F(MainWindowTest, ClosingDiscardsTheTablesWithoutAQuestion) {
