@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
@@ -94,6 +95,18 @@ void TSearchList::keyPressEvent(QKeyEvent* event) {
       // Any other key goes on to the box, as if the list had not been open.
       QApplication::sendEvent(&box_, event);
   }
+}
+
+bool TSearchList::event(QEvent* event) {
+  // While the list is open it receives every click. A click outside it closes
+  // it, as any drop-down list does; an item view passes the clicks on itself
+  // to nobody, which kept the list open over the grid.
+  if (event->type() == QEvent::MouseButtonPress &&
+      !rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+    box_.CloseList();
+    return true;
+  }
+  return QListView::event(event);
 }
 
 // ---- the search box

@@ -32,6 +32,7 @@ class TSearchList : public QListView {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   TSearchBox& box_;

@@ -369,6 +369,30 @@ TEST_F(MainWindowTest, ClosingTheSearchStripGivesTheKeysBackToTheGrid) {
         << top->metaObject()->className();
 }
 
+TEST_F(MainWindowTest, AClickOutsideTheSearchListClosesIt) {
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  DocumentTable& items = *window->Tables[tkItems];
+  for (int plu : {1, 2, 3}) {
+    items.Append();
+    items.SetInteger("PLUCode", plu);
+    items.SetText("ItemName", "Articol " + std::to_string(plu));
+    items.Post();
+  }
+  window->aNameFocus->trigger();
+  TSearchBox* box = window->SearchPanels[tkItems]->Box(2);
+  ASSERT_EQ(QApplication::focusWidget(), box);
+  QTest::keyClick(box, Qt::Key_Down);
+  QWidget* list = QApplication::activePopupWidget();
+  ASSERT_NE(list, nullptr);
+  ASSERT_TRUE(list->isVisible());
+  // An open list receives every click, those beside it too: one on the grid.
+  const QPoint onGrid = window->Grids[tkItems]->viewport()->mapToGlobal(QPoint(5, 5));
+  QTest::mouseClick(list, Qt::LeftButton, {}, list->mapFromGlobal(onGrid));
+  EXPECT_FALSE(list->isVisible());
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
 TEST_F(MainWindowTest, ClosingDiscardsTheTablesWithoutAQuestion) {
   window->Tables[tkItems]->Append();
   window->Tables[tkItems]->SetInteger("PLUCode", 7);
