@@ -11,6 +11,23 @@
 
 namespace vestok {
 
+TFloatFieldValidator::TFloatFieldValidator(char separator, QObject* parent)
+    : QRegularExpressionValidator(parent), separator_(QChar(separator)) {
+  // Digits with the user's decimal separator and an optional exponent.
+  const QString sep = QRegularExpression::escape(QString(separator_));
+  setRegularExpression(
+      QRegularExpression(QStringLiteral(R"(\s*[-+]?\d*(%1\d*)?([eE][-+]?\d{0,3})?\s*)").arg(sep)));
+}
+
+QValidator::State TFloatFieldValidator::validate(QString& input, int& pos) const {
+  // A price typed with the other of the two usual separators ("3,5" where
+  // the user's separator is ".") means the same number; dropping the
+  // character would silently turn it into 35.
+  const QChar other = separator_ == QChar('.') ? QChar(',') : separator_ == QChar(',') ? QChar('.') : QChar();
+  if (!other.isNull()) input.replace(other, separator_);
+  return QRegularExpressionValidator::validate(input, pos);
+}
+
 namespace {
 
 const TTableModel* ModelOf(const QModelIndex& index) {
@@ -45,13 +62,9 @@ QWidget* TFieldDelegate::createEditor(QWidget* parent, const QStyleOptionViewIte
     case FieldType::Integer:
       edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral(R"(\s*[-+]?\d{0,10}\s*)")), edit));
       break;
-    case FieldType::Float: {
-      // Digits with the user's decimal separator and an optional exponent.
-      const QString sep = QRegularExpression::escape(QString(QChar(UserDecimalSeparator())));
-      const QString pattern = QStringLiteral(R"(\s*[-+]?\d*(%1\d*)?([eE][-+]?\d{0,3})?\s*)").arg(sep);
-      edit->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), edit));
+    case FieldType::Float:
+      edit->setValidator(new TFloatFieldValidator(UserDecimalSeparator(), edit));
       break;
-    }
   }
   editor_ = edit;
   return edit;

@@ -3,9 +3,21 @@
 // and width, and for the items' "Tip pret" column a drop-down list of
 // "Fix", "Liber" and "Liber max" in which a text may also be typed.
 #include <QPointer>
+#include <QRegularExpressionValidator>
 #include <QStyledItemDelegate>
 
 namespace vestok {
+
+// What a float cell accepts: digits with the user's decimal separator and an
+// optional exponent; the other usual separator is taken as the user's.
+class TFloatFieldValidator : public QRegularExpressionValidator {
+ public:
+  TFloatFieldValidator(char separator, QObject* parent);
+  State validate(QString& input, int& pos) const override;
+
+ private:
+  QChar separator_;
+};
 
 class TFieldDelegate : public QStyledItemDelegate {
   Q_OBJECT

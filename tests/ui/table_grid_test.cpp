@@ -284,5 +284,20 @@ TEST_F(TableGridTest, ALoadReachesTheGridAsOneReset) {
   EXPECT_TRUE(grid.SelectedBookmarks().empty());
 }
 
+TEST_F(TableGridTest, APriceTypedWithTheOtherSeparatorKeepsItsDecimals) {
+  for (const char sep : {'.', ','}) {
+    TFloatFieldValidator validator(sep, nullptr);
+    QString text = "3,5";
+    int pos = 3;
+    EXPECT_EQ(validator.validate(text, pos), QValidator::Acceptable) << sep;
+    EXPECT_EQ(text, QString("3") + QChar(sep) + "5");
+    text = "3.5";
+    EXPECT_EQ(validator.validate(text, pos), QValidator::Acceptable) << sep;
+    EXPECT_EQ(text, QString("3") + QChar(sep) + "5");
+    text = "1.2,3";  // two separators are still refused
+    EXPECT_EQ(validator.validate(text, pos), QValidator::Invalid) << sep;
+  }
+}
+
 }  // namespace
 }  // namespace vestok
