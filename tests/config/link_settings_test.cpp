@@ -175,3 +175,25 @@ TEST_F(LinkSettingsFile, AFileThatCannotBeReplacedIsReported) {
   for (const auto& entry : fs::directory_iterator(dir_))  // no temporary file left behind
     EXPECT_EQ(entry.path().filename(), "Vestok.ini");
 }
+
+TEST_F(LinkSettingsFile, ALinkedFileIsWrittenThroughItsLinkAndAFifoIsNeitherReadNorReplaced) {
+  const auto real = dir_ / "real.ini";
+  std::ofstream(real, std::ios::binary) << "[Communication]\r\nPort=2\r\n";
+  fs::create_symlink(real, path_);
+  ReadLinkSettings(path_);
+  EXPECT_EQ(LinkSettings.PortName, "COM2");
+  LinkSettings.PortName = "COM6";
+  WriteLinkSettings(path_);
+  EXPECT_TRUE(fs::is_symlink(path_));
+  std::ifstream in(real, std::ios::binary);
+  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  EXPECT_NE(text.find("Port=6\r\n"), std::string::npos);
+
+  fs::remove(path_);
+  ASSERT_EQ(::mkfifo(path_.c_str(), 0600), 0);
+  LinkSettings = TLinkSettings{};
+  ReadLinkSettings(path_);  // returns at once with the defaults
+  EXPECT_EQ(LinkSettings.PortName, "COM1");
+  EXPECT_THROW(WriteLinkSettings(path_), ConfigWriteError);
+  EXPECT_TRUE(fs::is_fifo(path_));
+}

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 #include "text/ascii.h"
 
@@ -48,8 +49,15 @@ bool WriteAll(int fd, const std::string& data) {
 
 bool IniFile::Load(const std::string& path) {
   lines_.clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a FIFO in the file's place cannot hold start-up;
+  // only a plain file is read.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
   std::string text;
   char buf[4096];
   bool ok = true;
@@ -142,14 +150,20 @@ std::string IniFile::Text() const {
   return out;
 }
 
-bool IniFile::Save(const std::string& path) const {
-  const std::string tmp = path + ".tmp-XXXXXX";
-  std::string name = tmp;
+bool IniFile::Save(const std::string& given) const {
+  // A symbolic link keeps pointing at the file it names: the file behind it is replaced.
+  std::string path = given;
+  if (char* real = ::realpath(given.c_str(), nullptr)) {
+    path = real;
+    std::free(real);
+  }
+  struct stat target {};
+  if (::stat(path.c_str(), &target) == 0 && !S_ISREG(target.st_mode)) return false;
+  std::string name = path + ".tmp-XXXXXX";
   const int fd = ::mkstemp(name.data());
   if (fd < 0) return false;
   const bool ok = WriteAll(fd, Text()) && ::fsync(fd) == 0;
-  struct stat old {};
-  ::fchmod(fd, ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
+  ::fchmod(fd, target.st_mode != 0 ? (target.st_mode & 07777) : 0644);
   if (::close(fd) != 0 || !ok || std::rename(name.c_str(), path.c_str()) != 0) {
     ::unlink(name.c_str());
     return false;
