@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -25,7 +25,8 @@ class OddDevice : public ::testing::Test {
   }
   void TearDown() override {
     CloseLink();
-    std::system(("rm -rf '" + dir_ + "'").c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
   }
   // Runs the query and checks what every odd path must give.
   void ExpectNoPort(const std::string& path) {
