@@ -10,7 +10,7 @@
 
 #include "tables/document_table.h"
 #include "text/decimal_separator.h"
-#include "ui/dialogs.h"
+#include "scripted_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/table_grid.h"
 

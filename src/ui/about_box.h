@@ -2,9 +2,10 @@
 // The About box: the program's name, version and maker.
 #include <QDialog>
 
+#include "program_version.h"
+
 namespace vestok {
 
-inline constexpr const char* kProgramVersion = "4.5.1";
 inline constexpr const char* kProgramMaker = "Quorlan Engineering";
 
 class TfAbout : public QDialog {

@@ -21,16 +21,6 @@ QMessageBox::Icon IconOf(TMessageKind kind) {
   return QMessageBox::NoIcon;
 }
 
-// The answer a box gives when it is closed without a button.
-TMessageAnswer ClosedAnswer(TMessageButtons buttons) {
-  switch (buttons) {
-    case TMessageButtons::Ok: return TMessageAnswer::Ok;
-    case TMessageButtons::OkCancel: return TMessageAnswer::Cancel;
-    case TMessageButtons::YesNo: return TMessageAnswer::No;
-  }
-  return TMessageAnswer::Cancel;
-}
-
 // On the offscreen and minimal platforms no one can see a box, let alone press
 // its button: a batch run started by a script on a machine without a display
 // would wait for ever. There a box writes its text to the error output and
@@ -60,6 +50,15 @@ std::optional<QString> RunFileDialog(QWidget* parent, const TFileDialogSpec& spe
 }
 
 }  // namespace
+
+TMessageAnswer ClosedAnswer(TMessageButtons buttons) {
+  switch (buttons) {
+    case TMessageButtons::Ok: return TMessageAnswer::Ok;
+    case TMessageButtons::OkCancel: return TMessageAnswer::Cancel;
+    case TMessageButtons::YesNo: return TMessageAnswer::No;
+  }
+  return TMessageAnswer::Cancel;
+}
 
 TMessageAnswer TQtDialogs::Message(QWidget* parent, TMessageKind kind, const QString& text,
                                    TMessageButtons buttons) {
@@ -99,33 +98,6 @@ std::optional<QString> TQtDialogs::SaveFileName(QWidget* parent, const TFileDial
 IDialogs& QtDialogs() {
   static TQtDialogs dialogs;
   return dialogs;
-}
-
-TMessageAnswer TScriptedDialogs::Message(QWidget*, TMessageKind kind, const QString& text,
-                                         TMessageButtons buttons) {
-  messages_.push_back({kind, text, buttons});
-  if (answers_.empty()) return ClosedAnswer(buttons);
-  const TMessageAnswer answer = answers_.front();
-  answers_.pop_front();
-  return answer;
-}
-
-std::optional<QString> TScriptedDialogs::OpenFileName(QWidget*, const TFileDialogSpec& spec) {
-  fileDialogs_.push_back({false, spec});
-  return NextFileName();
-}
-
-std::optional<QString> TScriptedDialogs::SaveFileName(QWidget*, const TFileDialogSpec& spec) {
-  fileDialogs_.push_back({true, spec});
-  return NextFileName();
-}
-
-std::optional<QString> TScriptedDialogs::NextFileName() {
-  if (fileNames_.empty()) return std::nullopt;
-  const TQueuedName next = fileNames_.front();
-  fileNames_.pop_front();
-  if (!next.Chosen) return std::nullopt;
-  return next.Name;
 }
 
 }  // namespace vestok

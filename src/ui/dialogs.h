@@ -1,12 +1,10 @@
 #pragma once
 // Every message box and file dialog of the window goes through IDialogs, so
-// that the tests can answer them: TQtDialogs shows the real ones, TScriptedDialogs
-// hands out answers and file names queued in advance and records what was asked.
+// that the tests can answer them: TQtDialogs shows the real ones; the tests
+// give the window a scripted set (tests/support/scripted_dialogs.h).
 #include <QString>
 #include <QStringList>
-#include <deque>
 #include <optional>
-#include <vector>
 
 class QWidget;
 
@@ -38,6 +36,10 @@ class IDialogs {
   virtual std::optional<QString> SaveFileName(QWidget* parent, const TFileDialogSpec& spec) = 0;
 };
 
+// The answer of a box closed without a button: Cancel, No or (for a box
+// with Ok only) Ok.
+TMessageAnswer ClosedAnswer(TMessageButtons buttons);
+
 // The real boxes and dialogs. On a platform where nobody can see them
 // (offscreen, minimal) a box writes its text to the error output and is
 // answered as closed, and a file dialog as cancelled, so that nothing waits
@@ -52,49 +54,5 @@ class TQtDialogs final : public IDialogs {
 
 // The process-wide real dialogs, used when a window is given no others.
 IDialogs& QtDialogs();
-
-class TScriptedDialogs final : public IDialogs {
- public:
-  struct TShownMessage {
-    TMessageKind Kind;
-    QString Text;
-    TMessageButtons Buttons;
-  };
-  struct TShownFileDialog {
-    bool Save;
-    TFileDialogSpec Spec;
-  };
-
-  // Answers for the next boxes, in order. With the queue empty a box is
-  // answered as if closed: Cancel, No or (for an Ok box) Ok.
-  void QueueAnswer(TMessageAnswer answer) { answers_.push_back(answer); }
-  // Names for the next file dialogs, in order; nothing queued means Cancel.
-  void QueueFileName(const QString& name) { fileNames_.push_back({true, name}); }
-  void QueueFileCancel() { fileNames_.push_back({false, QString()}); }
-
-  const std::vector<TShownMessage>& Messages() const { return messages_; }
-  const std::vector<TShownFileDialog>& FileDialogs() const { return fileDialogs_; }
-  void ClearRecords() {
-    messages_.clear();
-    fileDialogs_.clear();
-  }
-
-  TMessageAnswer Message(QWidget* parent, TMessageKind kind, const QString& text,
-                         TMessageButtons buttons) override;
-  std::optional<QString> OpenFileName(QWidget* parent, const TFileDialogSpec& spec) override;
-  std::optional<QString> SaveFileName(QWidget* parent, const TFileDialogSpec& spec) override;
-
- private:
-  std::optional<QString> NextFileName();
-
-  std::deque<TMessageAnswer> answers_;
-  struct TQueuedName {
-    bool Chosen;
-    QString Name;
-  };
-  std::deque<TQueuedName> fileNames_;
-  std::vector<TShownMessage> messages_;
-  std::vector<TShownFileDialog> fileDialogs_;
-};
 
 }  // namespace vestok

@@ -19,6 +19,7 @@
 #include "jobs/del_thread.h"
 #include "jobs/load_thread.h"
 #include "jobs/save_thread.h"
+#include "program_version.h"
 #include "tables/current_file_name.h"
 #include "ui/action_icons.h"
 #include "ui/detect_ecrs_dialog.h"
@@ -79,7 +80,7 @@ TfMain::TfMain(QWidget* parent, IDialogs* dialogs)
       mainThread_(std::make_unique<TQtMainThread>()),
       jobHost_(std::make_unique<TJobHost>(*this)) {
   setObjectName("fMain");
-  setWindowTitle("Vestok ver. 4.5.1 by Quorlan Engineering for Selvara Exim");
+  setWindowTitle("Vestok ver. " VESTOK_VERSION " by Quorlan Engineering for Selvara Exim");
   resize(800, 600);
   setMinimumWidth(130);
 

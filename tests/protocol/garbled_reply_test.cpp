@@ -14,7 +14,7 @@
 #include "ecr/exchange.h"
 #include "ecr/frames.h"
 #include "ecr/link_port.h"
-#include "serial/pty_pair.h"
+#include "pty_pair.h"
 
 namespace vestok {
 namespace {

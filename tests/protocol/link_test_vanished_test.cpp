@@ -6,7 +6,7 @@
 
 #include "config/link_settings.h"
 #include "ecr/link_port.h"
-#include "serial/pty_pair.h"
+#include "pty_pair.h"
 #include "tools/link_test.h"
 
 namespace vestok {

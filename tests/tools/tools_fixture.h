@@ -5,11 +5,7 @@
 // offscreen application and scripted message boxes.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
-#include <QThread>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -22,38 +18,16 @@
 #include "config/link_settings.h"
 #include "ecr/link_port.h"
 #include "sim/ecr_simulator.h"
-#include "ui/dialogs.h"
+#include "ui_test_support.h"
 
 namespace vestok {
 
-inline QApplication& TestApplication() {
-  // The tests draw offscreen, also when run by hand.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "tools_tests";
-  static char* argv[] = {name, nullptr};
-  // Never destroyed: the input devices the test clicks create are released
-  // with it, and at exit that would come after Qt's own clean-up.
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
-
-// Serves events until `done` holds or the time is up.
-inline bool ServeUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > timeoutMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    QThread::msleep(1);
-  }
-  return true;
-}
+using test::ServeUntil;
 
 class ToolsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    TestApplication();
+    test::EnsureApplication();
     saved_ = LinkSettings;
     LinkSettings = TLinkSettings{};
     LinkSettings.CableTimeout = 20;

@@ -15,6 +15,7 @@
 #include <QToolBar>
 #include <QWidgetAction>
 
+#include "program_version.h"
 #include "tables/current_file_name.h"
 #include "ui/main_window.h"
 #include "ui/quick_search.h"
@@ -42,7 +43,7 @@ class MainWindowTest : public ::testing::Test {
 
 TEST_F(MainWindowTest, WindowHasItsCaptionSizeAndStartsOnTheItemsPage) {
   EXPECT_EQ(window->objectName(), "fMain");
-  EXPECT_EQ(window->windowTitle(), "Vestok ver. 4.5.1 by Quorlan Engineering for Selvara Exim");
+  EXPECT_EQ(window->windowTitle(), "Vestok ver. " VESTOK_VERSION " by Quorlan Engineering for Selvara Exim");
   EXPECT_EQ(window->size(), QSize(800, 600));
   EXPECT_EQ(window->minimumWidth(), 130);
   EXPECT_EQ(window->CurrentTableKind(), 0);
@@ -286,7 +287,7 @@ TEST_F(MainWindowTest, LogAndAboutOpenModallyAndCloseAgain) {
   QTimer::singleShot(0, closeModal);
   window->aHelpAbout->trigger();
   EXPECT_EQ(seen, "fAbout");
-  EXPECT_TRUE(texts.join('|').contains("4.5.1"));
+  EXPECT_TRUE(texts.join('|').contains(VESTOK_VERSION));
   EXPECT_TRUE(texts.join('|').contains("Quorlan Engineering"));
 }
 

@@ -23,16 +23,6 @@ namespace vestok::test {
 
 using Lines = std::vector<std::string>;
 
-// Handles the window's events until `done()` or `ms` milliseconds have passed.
-inline bool ServeUntil(const std::function<bool()>& done, int ms = 15000) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    QTest::qWait(2);
-  }
-  return true;
-}
-
 class WindowTransferTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -1,13 +1,14 @@
 #pragma once
-// One QApplication for the page tests (offscreen under ctest) and the
-// tables they work on.
+// The page tests' application (the one of every window test) and the tables
+// they work on.
 #include <memory>
 
 #include "tables/document_table.h"
+#include "ui_test_support.h"
 
 namespace vestok::pages_test {
 
-void EnsureApplication();
+using test::EnsureApplication;
 
 // An open, empty table of `kind`.
 std::unique_ptr<DocumentTable> OpenTable(TableKind kind);

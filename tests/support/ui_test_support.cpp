@@ -1,6 +1,8 @@
 #include "ui_test_support.h"
 
 #include <QApplication>
+#include <QTest>
+#include <chrono>
 #include <fstream>
 #include <iterator>
 
@@ -13,10 +15,21 @@ void EnsureApplication() {
   // The tests need no display; run them offscreen unless told otherwise.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   static int argc = 1;
-  static char name[] = "ui_tests";
+  static char name[] = "vestok_tests";
   static char* argv[] = {name, nullptr};
-  new QApplication(argc, argv);  // lives until the process ends
+  // Never destroyed: the input devices the tests click create are released
+  // with it, and at exit that would come after Qt's own clean-up.
+  new QApplication(argc, argv);
   SetUserDecimalSeparator('.');
+}
+
+bool ServeUntil(const std::function<bool()>& done, int ms) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    QTest::qWait(2);
+  }
+  return true;
 }
 
 std::string ReadFileBytes(const std::string& path) {

@@ -1,0 +1,2 @@
+// Must not compile: the core cannot see the window's headers.
+#include "ui/main_window.h"
