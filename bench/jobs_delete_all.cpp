@@ -18,7 +18,7 @@ double DeleteAllSeconds(const std::string& port, int count) {
   DocumentTable items(TableDefinition(tkItems));
   FillItems(items, count);
   const JobRun run = TimeJob([&] {
-    return std::make_unique<TDelThread>(JobSetup{host, mainThread, port, 9600, items, {}, log});
+    return std::make_unique<TDelThread>(JobSetup{host, mainThread, port, 9600, items, {}, log, LinkPort});
   });
   if (items.RecordCount() != 0) std::fprintf(stderr, "%zu items left\n", items.RecordCount());
   return run.wallSeconds;

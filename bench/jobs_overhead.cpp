@@ -24,14 +24,14 @@ int main(int argc, char** argv) {
   FillItems(items, kItems);
 
   const JobRun upload = TimeJob([&] {
-    return std::make_unique<TLoadThread>(0, JobSetup{host, mainThread, uploadSim.Path(), 9600, items, {}, log});
+    return std::make_unique<TLoadThread>(0, JobSetup{host, mainThread, uploadSim.Path(), 9600, items, {}, log, LinkPort});
   });
   if (log.Lines().back() != "Incarcare articole incheiata fara erori") std::fprintf(stderr, "upload failed\n");
 
   DocumentTable back(TableDefinition(tkItems));
   back.Open();
   const JobRun download = TimeJob([&] {
-    return std::make_unique<TSaveThread>(0, JobSetup{host, mainThread, downloadSim.Path(), 9600, back, {}, log});
+    return std::make_unique<TSaveThread>(0, JobSetup{host, mainThread, downloadSim.Path(), 9600, back, {}, log, LinkPort});
   });
   if (back.RecordCount() != std::size_t(kItems)) std::fprintf(stderr, "download: %zu rows\n", back.RecordCount());
 

@@ -23,7 +23,7 @@ int main() {
   FillItems(items, kItems);
 
   const JobRun run = TimeJob([&] {
-    return std::make_unique<TLoadThread>(0, JobSetup{host, mainThread, sim.Path(), kBaud, items, {}, log});
+    return std::make_unique<TLoadThread>(0, JobSetup{host, mainThread, sim.Path(), kBaud, items, {}, log, LinkPort});
   });
   if (log.Lines().back() != "Incarcare articole incheiata fara erori") std::fprintf(stderr, "upload failed\n");
   const double wireSeconds = double(sim.LineBytes()) * 10.0 / kBaud;

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "ecr/window_link.h"
 #include "config/link_settings.h"
 #include "ecr/fiscal_number.h"
 #include "ecr/frames.h"
@@ -24,7 +25,7 @@ double MedianQueryMs(EcrSimulator& sim, std::int32_t speed, int runs) {
   for (int i = 0; i < runs; ++i) {
     std::string fiscal;
     const auto start = std::chrono::steady_clock::now();
-    const auto result = ReadFiscalNumber(sim.SlavePath(), speed, 1, 500, fiscal);
+    const auto result = ReadFiscalNumber(LinkPort, sim.SlavePath(), speed, 1, 500, fiscal);
     const auto end = std::chrono::steady_clock::now();
     if (result != 0) {
       std::fprintf(stderr, "query failed with %d\n", result);

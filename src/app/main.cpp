@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "config/link_settings.h"
+#include "ecr/window_link.h"
 #include "jobs/operation_log.h"
 #include "startup/batch_request.h"
 #include "startup/config_path.h"
@@ -37,7 +38,7 @@ void RunBatchOffScreenWithoutDisplay(int argc, char** argv) {
 int main(int argc, char** argv) {
   RunBatchOffScreenWithoutDisplay(argc, argv);
   QApplication app(argc, argv);  // takes its own options (-platform, ...) out of argv
-  vestok::ReadLinkSettings(vestok::ConfigFilePath());
+  vestok::ReadLinkSettings(vestok::LinkSettings, vestok::ConfigFilePath());
   vestok::OperationLog = std::make_unique<vestok::TOperationLog>();
   QApplication::setApplicationName("Vestok 4");
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "config/link_settings.h"
+#include "ecr/window_link.h"
 #include "serial/serial_ports.h"
 #include "ui/detect_thread.h"
 #include "ui/dialogs.h"
@@ -248,7 +249,7 @@ void TfDetectECRs::SelectEntry() {
     }
   }
   try {
-    WriteLinkSettings(config_path_);
+    WriteLinkSettings(LinkSettings, config_path_);
   } catch (const ConfigWriteError& error) {
     // Settings the file did not take are not kept either; the dialog stays
     // open so that another entry can be chosen.

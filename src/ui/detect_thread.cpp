@@ -1,5 +1,7 @@
 #include "ui/detect_thread.h"
 
+#include "ecr/window_link.h"
+
 namespace vestok {
 
 TDetectThread::TDetectThread(TDetectThreadDisplay display, QObject* parent)
@@ -27,7 +29,7 @@ void TDetectThread::run() {
     OnMainThread([&] { display_.Trying(action, progress); });
   };
   hooks.Found = [this](const TDetectFound& found) { OnMainThread([&] { display_.Found(found); }); };
-  RunDetectScan(setup, hooks);
+  RunDetectScan(LinkPort, setup, hooks);
 
   OnMainThread([this] { display_.Finished(); });
 }

@@ -1,5 +1,7 @@
 #include "ui/link_test_thread.h"
 
+#include "ecr/window_link.h"
+
 namespace vestok {
 
 TTestThread::TTestThread(TLinkTestSetup setup, TTestThreadDisplay display, QObject* parent)
@@ -20,7 +22,7 @@ void TTestThread::run() {
       if (display_.ShowCounters) display_.ShowCounters(counters);
     });
   };
-  result_ = RunLinkTest(setup_, hooks);
+  result_ = RunLinkTest(LinkPort, setup_, hooks);
   OnMainThread([this] {
     if (display_.Finished) display_.Finished();
   });

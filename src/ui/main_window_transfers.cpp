@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "config/link_settings.h"
+#include "ecr/window_link.h"
 #include "ecr/fiscal_number.h"
 #include "jobs/del_thread.h"
 #include "jobs/load_thread.h"
@@ -75,7 +76,7 @@ void TfMain::TransferAction(QAction* action) {
 }
 
 bool TfMain::QueryFiscalNumber() {
-  if (ReadFiscalNumber(LinkSettings.PortName, LinkSettings.Speed, std::int16_t(LinkSettings.LogicNo),
+  if (ReadFiscalNumber(LinkPort, LinkSettings.PortName, LinkSettings.Speed, std::int16_t(LinkSettings.LogicNo),
                        LinkSettings.CableTimeout, LinkSettings.FiscalNumber) == FiscalQueryOk)
     return true;
   dialogs_.Message(this, TMessageKind::Error, kNoFiscalNumber, TMessageButtons::Ok);
@@ -92,7 +93,7 @@ void TfMain::SettleForJob(TableKind kind) {
 JobSetup TfMain::SetupFor(DocumentTable& table, RowSelection selection) {
   if (!OperationLog) OperationLog = std::make_unique<TOperationLog>();
   return JobSetup{*jobHost_, *mainThread_, LinkSettings.PortName, LinkSettings.Speed,
-                  table,     std::move(selection), *OperationLog};
+                  table,     std::move(selection), *OperationLog, LinkPort};
 }
 
 // Each start replaces the held job of its kind: the old one has ended (the

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "config/link_settings.h"
+#include "ecr/window_link.h"
 #include "serial/serial_ports.h"
 #include "text/number_text.h"
 #include "ui/dialogs.h"
@@ -189,7 +190,7 @@ void TfPCCommunication::TakeOver() {
   LinkSettings.LogicNo = static_cast<std::uint8_t>(seLogicNo->value());
   LinkSettings.CableTimeout = tbCableLength->value() * CableLenScale;
   try {
-    WriteLinkSettings(config_path_);
+    WriteLinkSettings(LinkSettings, config_path_);
   } catch (const ConfigWriteError& error) {
     // Settings the file did not take are not kept either.
     LinkSettings = before;

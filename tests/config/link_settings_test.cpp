@@ -1,3 +1,4 @@
+#include "ecr/window_link.h"
 #include "config/link_settings.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +39,7 @@ class LinkSettingsFile : public ::testing::Test {
 }  // namespace
 
 TEST_F(LinkSettingsFile, NoFileGivesTheDefaults) {
-  ReadLinkSettings(path_);
+  ReadLinkSettings(LinkSettings, path_);
   EXPECT_EQ(LinkSettings.PortName, "COM1");
   EXPECT_EQ(LinkSettings.Speed, 4800);
   EXPECT_EQ(LinkSettings.LogicNo, 1);
@@ -53,7 +54,7 @@ TEST_F(LinkSettingsFile, NoFileGivesTheDefaults) {
 TEST_F(LinkSettingsFile, ValuesAreConvertedAsTheKeysSay) {
   WriteFile("[Communication]\r\nPort=12\r\nBaud=4\r\nLogicNo=258\r\nCableLen=150\r\n"
             "TestCmd=$10\r\nTestByte=+7\r\nRetryCmd=0x0A\r\nRetryByte=-2\r\n");
-  ReadLinkSettings(path_);
+  ReadLinkSettings(LinkSettings, path_);
   EXPECT_EQ(LinkSettings.PortName, "COM12");
   EXPECT_EQ(LinkSettings.Speed, 9600);
   EXPECT_EQ(LinkSettings.LogicNo, 2);
@@ -67,7 +68,7 @@ TEST_F(LinkSettingsFile, ValuesAreConvertedAsTheKeysSay) {
 TEST_F(LinkSettingsFile, UnreadableValuesGiveTheDefaults) {
   WriteFile("[Communication]\nPort=abc\nBaud=\nLogicNo=-1\nCableLen=0\nRetryCmd=abc\nRetryByte=2.5\n"
             "TestCmd=99999999999\nTestByte=12x\n");
-  ReadLinkSettings(path_);
+  ReadLinkSettings(LinkSettings, path_);
   EXPECT_EQ(LinkSettings.PortName, "COM1");
   EXPECT_EQ(LinkSettings.Speed, 4800);
   EXPECT_EQ(LinkSettings.LogicNo, 255);
@@ -80,19 +81,19 @@ TEST_F(LinkSettingsFile, UnreadableValuesGiveTheDefaults) {
 
 TEST_F(LinkSettingsFile, SectionAndKeysMatchInAnyLetterCaseWithBlanks) {
   WriteFile("[other]\nPort=7\n[ COMMUNICATION ]\n  port  =  5  \nbAuD=4\n");
-  ReadLinkSettings(path_);
+  ReadLinkSettings(LinkSettings, path_);
   EXPECT_EQ(LinkSettings.PortName, "COM5");
   EXPECT_EQ(LinkSettings.Speed, 9600);
 }
 
 TEST_F(LinkSettingsFile, DevicePathsAreKeptAsPaths) {
   WriteFile("[Communication]\nPort=/dev/ttyUSB0\n");
-  ReadLinkSettings(path_);
+  ReadLinkSettings(LinkSettings, path_);
   EXPECT_EQ(LinkSettings.PortName, "/dev/ttyUSB0");
-  WriteLinkSettings(path_);
+  WriteLinkSettings(LinkSettings, path_);
   EXPECT_NE(ReadFile().find("Port=/dev/ttyUSB0\n"), std::string::npos);
   LinkSettings.PortName = "/dev/ttyS2";  // has a port number: written as it
-  WriteLinkSettings(path_);
+  WriteLinkSettings(LinkSettings, path_);
   EXPECT_NE(ReadFile().find("Port=3\n"), std::string::npos);
 }
 
@@ -103,7 +104,7 @@ TEST_F(LinkSettingsFile, WriteKeepsOtherLinesAndOverwritesInPlace) {
   LinkSettings.Speed = 19200;
   LinkSettings.LogicNo = 7;
   LinkSettings.CableTimeout = 730;
-  WriteLinkSettings(path_);
+  WriteLinkSettings(LinkSettings, path_);
   EXPECT_EQ(ReadFile(),
             "; hand-written\r\n[Display]\r\nFont=Arial\r\n[communication]\r\nRetryCmd=5\r\nport=12\r\n"
             "RetryByte=20\r\nBaud=8\r\nLogicNo=7\r\nCableLen=73\r\n\r\n[Tail]\r\nX=1\r\n");
@@ -114,10 +115,10 @@ TEST_F(LinkSettingsFile, WriteCreatesTheFileAndReadsBackTheSame) {
   LinkSettings.Speed = 9600;
   LinkSettings.LogicNo = 99;
   LinkSettings.CableTimeout = 1500;
-  WriteLinkSettings(path_);
+  WriteLinkSettings(LinkSettings, path_);
   EXPECT_EQ(ReadFile(), "[Communication]\r\nPort=3\r\nBaud=4\r\nLogicNo=99\r\nCableLen=150\r\n");
   LinkSettings = TLinkSettings{};
-  ReadLinkSettings(path_);
+  ReadLinkSettings(LinkSettings, path_);
   EXPECT_EQ(LinkSettings.PortName, "COM3");
   EXPECT_EQ(LinkSettings.Speed, 9600);
   EXPECT_EQ(LinkSettings.LogicNo, 99);
@@ -128,13 +129,13 @@ TEST_F(LinkSettingsFile, APortNameWithoutNumberIsRefusedAndNothingIsWritten) {
   WriteFile("[Communication]\nPort=4\n");
   LinkSettings.PortName = "COMX";
   try {
-    WriteLinkSettings(path_);
+    WriteLinkSettings(LinkSettings, path_);
     FAIL() << "no error";
   } catch (const ConfigWriteError& e) {
     EXPECT_STREQ(e.what(), "'X' is not a valid integer value");
   }
   LinkSettings.PortName = "";
-  EXPECT_THROW(WriteLinkSettings(path_), ConfigWriteError);
+  EXPECT_THROW(WriteLinkSettings(LinkSettings, path_), ConfigWriteError);
   EXPECT_EQ(ReadFile(), "[Communication]\nPort=4\n");
 }
 
@@ -144,7 +145,7 @@ TEST_F(LinkSettingsFile, AnUnwritableDirectoryKeepsTheOldFile) {
   fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
   LinkSettings.PortName = "COM9";
   try {
-    WriteLinkSettings(path_);
+    WriteLinkSettings(LinkSettings, path_);
     FAIL() << "no error";
   } catch (const ConfigWriteError& e) {
     EXPECT_EQ(std::string(e.what()), "Unable to write to " + path_);
@@ -155,7 +156,7 @@ TEST_F(LinkSettingsFile, AnUnwritableDirectoryKeepsTheOldFile) {
 TEST_F(LinkSettingsFile, AMissingDirectoryReportsTheFile) {
   const std::string path = (dir_ / "gone" / "Vestok.ini").string();
   try {
-    WriteLinkSettings(path);
+    WriteLinkSettings(LinkSettings, path);
     FAIL() << "no error";
   } catch (const ConfigWriteError& e) {
     EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
@@ -165,7 +166,7 @@ TEST_F(LinkSettingsFile, AMissingDirectoryReportsTheFile) {
 TEST_F(LinkSettingsFile, AFileThatCannotBeReplacedIsReported) {
   fs::create_directories(path_);  // a directory where the file should be: no one can write it
   try {
-    WriteLinkSettings(path_);
+    WriteLinkSettings(LinkSettings, path_);
     FAIL() << "no error";
   } catch (const ConfigWriteError& e) {
     EXPECT_EQ(std::string(e.what()), "Unable to write to " + path_);
@@ -180,10 +181,10 @@ TEST_F(LinkSettingsFile, ALinkedFileIsWrittenThroughItsLinkAndAFifoIsNeitherRead
   const auto real = dir_ / "real.ini";
   std::ofstream(real, std::ios::binary) << "[Communication]\r\nPort=2\r\n";
   fs::create_symlink(real, path_);
-  ReadLinkSettings(path_);
+  ReadLinkSettings(LinkSettings, path_);
   EXPECT_EQ(LinkSettings.PortName, "COM2");
   LinkSettings.PortName = "COM6";
-  WriteLinkSettings(path_);
+  WriteLinkSettings(LinkSettings, path_);
   EXPECT_TRUE(fs::is_symlink(path_));
   std::ifstream in(real, std::ios::binary);
   const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -192,8 +193,8 @@ TEST_F(LinkSettingsFile, ALinkedFileIsWrittenThroughItsLinkAndAFifoIsNeitherRead
   fs::remove(path_);
   ASSERT_EQ(::mkfifo(path_.c_str(), 0600), 0);
   LinkSettings = TLinkSettings{};
-  ReadLinkSettings(path_);  // returns at once with the defaults
+  ReadLinkSettings(LinkSettings, path_);  // returns at once with the defaults
   EXPECT_EQ(LinkSettings.PortName, "COM1");
-  EXPECT_THROW(WriteLinkSettings(path_), ConfigWriteError);
+  EXPECT_THROW(WriteLinkSettings(LinkSettings, path_), ConfigWriteError);
   EXPECT_TRUE(fs::is_fifo(path_));
 }

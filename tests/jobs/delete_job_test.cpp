@@ -1,4 +1,5 @@
 // The delete job against the simulated register.
+#include "ecr/window_link.h"
 #include "jobs/job_fixture.h"
 
 namespace vestok {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ecr/window_link.h"
 #include "config/link_settings.h"
 #include "ecr/link_port.h"
 #include "jobs/del_thread.h"
@@ -68,7 +69,7 @@ class JobTest : public ::testing::Test {
   }
 
   JobSetup Setup(DocumentTable& table, RowSelection selection = std::nullopt) {
-    return JobSetup{host, mainThread, port, 9600, table, std::move(selection), log};
+    return JobSetup{host, mainThread, port, 9600, table, std::move(selection), log, LinkPort};
   }
   void Upload(JobKind kind, DocumentTable& table, RowSelection selection = std::nullopt) {
     job = std::make_unique<TLoadThread>(kind, Setup(table, std::move(selection)));

@@ -6,6 +6,7 @@
 
 #include <chrono>
 
+#include "ecr/window_link.h"
 #include "jobs/job_fixture.h"
 
 namespace vestok {

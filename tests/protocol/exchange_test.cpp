@@ -2,6 +2,7 @@
 // pseudo-terminal; the frames on the wire are compared byte for byte.
 #include <unistd.h>
 
+#include "ecr/window_link.h"
 #include "ecr/exchange.h"
 #include "ecr/frames.h"
 #include "protocol/sim_line.h"
@@ -26,8 +27,8 @@ class Exchange : public SimLineTest {
   // Opens the link and selects register 1, waiting long enough for a slow answer.
   void OpenSelected() {
     ASSERT_TRUE(Open());
-    ASSERT_EQ(SelectionHandshake(1, 500), HandshakeResult::Ready);
-    PurgeLink();
+    ASSERT_EQ(SelectionHandshake(LinkPort, 1, 500), HandshakeResult::Ready);
+    PurgeLink(LinkPort);
   }
 };
 
@@ -35,7 +36,7 @@ TEST_F(Exchange, HandshakeSucceedsOnTheThirdSelectionWithThreeAttempts) {
   StartSim(OneRegister(AnswersSelection(3)));
   ASSERT_TRUE(Open());
   std::string answer;
-  EXPECT_EQ(SelectionHandshake(1, T, &answer), HandshakeResult::Ready);
+  EXPECT_EQ(SelectionHandshake(LinkPort, 1, T, &answer), HandshakeResult::Ready);
   EXPECT_EQ(answer, "RO0000001;1;SIM;");
   const std::string expected = Deselect + Select("01") + Select("01") + Select("01") + Ack;
   EXPECT_EQ(ReceivedAfter(expected), expected);
@@ -47,17 +48,17 @@ TEST_F(Exchange, OneAttemptPerStepWithRetryCmdOneZeroOrNegative) {
     LinkSettings.RetryCmd = retry;
     StartSim(OneRegister(AnswersSelection(2)));
     ASSERT_TRUE(Open());
-    EXPECT_EQ(SelectionHandshake(1, T), HandshakeResult::NoAnswer);
+    EXPECT_EQ(SelectionHandshake(LinkPort, 1, T), HandshakeResult::NoAnswer);
     const std::string failed = Deselect + Select("01");
     EXPECT_EQ(ReceivedAfter(failed), failed);
 
     // A step whose single attempt succeeds succeeds: the register now answers.
     sim->ClearTrace();
     sim->WithRegister(1, [](TSimRegister& r) { r.Faults.AnswerSelectionOn = 1; });
-    EXPECT_EQ(SelectionHandshake(1, T), HandshakeResult::Ready);
+    EXPECT_EQ(SelectionHandshake(LinkPort, 1, T), HandshakeResult::Ready);
     const std::string good = Deselect + Select("01") + Ack;
     EXPECT_EQ(ReceivedAfter(good), good);
-    CloseLink();
+    CloseLink(LinkPort);
     sim->Stop();
   }
 }
@@ -65,9 +66,9 @@ TEST_F(Exchange, OneAttemptPerStepWithRetryCmdOneZeroOrNegative) {
 TEST_F(Exchange, CommandStepSendsTheFrameAndReadsTheAcknowledgement) {
   StartSim();
   ASSERT_TRUE(Open());
-  ASSERT_EQ(SelectionHandshake(1, T), HandshakeResult::Ready);
+  ASSERT_EQ(SelectionHandshake(LinkPort, 1, T), HandshakeResult::Ready);
   std::string payload;
-  EXPECT_EQ(CommandStep("w6;1;Magazin Central;", payload), CommandResult::Replied);
+  EXPECT_EQ(CommandStep(LinkPort, "w6;1;Magazin Central;", payload), CommandResult::Replied);
   EXPECT_EQ(payload, "\nD");
   const auto trace = sim->Trace();
   ASSERT_GE(trace.size(), 2u);
@@ -81,8 +82,8 @@ TEST_F(Exchange, CommandStepSendsTheFrameAndReadsTheAcknowledgement) {
 TEST_F(Exchange, SendCommandThenDeselectAtOnceSendsBothFrames) {
   StartSim();
   ASSERT_TRUE(Open());
-  EXPECT_TRUE(SendCommand("T0"));
-  EXPECT_TRUE(DeselectAll());
+  EXPECT_TRUE(SendCommand(LinkPort, "T0"));
+  EXPECT_TRUE(DeselectAll(LinkPort));
   const std::string expected = BuildCommandFrame("T0") + Deselect;
   EXPECT_EQ(ReceivedAfter(expected), expected);
 }
@@ -91,10 +92,10 @@ TEST_F(Exchange, ReplyStoppingHalfWayIsGivenUpAfterRetryByteTimeouts) {
   StartSim();
   OpenSelected();
   sim->WithRegister(1, [](TSimRegister& r) { r.Faults.CutReplyAfter = 3; });  // before its CR
-  ASSERT_TRUE(SendCommand("R2;1;"));
+  ASSERT_TRUE(SendCommand(LinkPort, "R2;1;"));
   std::string payload = "unchanged";
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(ReceiveReply(payload));
+  EXPECT_FALSE(ReceiveReply(LinkPort, payload));
   const long ms = ElapsedMs(start);
   EXPECT_EQ(payload, "unchanged");
   EXPECT_GE(ms, 10 * T - 5);
@@ -107,7 +108,7 @@ TEST_F(Exchange, RetryByteZeroOrLessFailsEveryReplyAtOnce) {
   for (int retry : {0, -3}) {
     LinkSettings.RetryByte = retry;
     std::string answer;
-    EXPECT_EQ(SelectionHandshake(1, T, &answer), HandshakeResult::BadAnswer);
+    EXPECT_EQ(SelectionHandshake(LinkPort, 1, T, &answer), HandshakeResult::BadAnswer);
     EXPECT_TRUE(answer.empty());
   }
 }
@@ -117,10 +118,10 @@ TEST_F(Exchange, MissingCheckBytesAreReadAsNulsAndFailTheCheck) {
   OpenSelected();
   // lead byte, "\nD", CR: no check bytes
   sim->WithRegister(1, [](TSimRegister& r) { r.Faults.CutReplyAfter = 4; });
-  ASSERT_TRUE(SendCommand("W6;1;X;"));
+  ASSERT_TRUE(SendCommand(LinkPort, "W6;1;X;"));
   std::string payload;
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(ReceiveReply(payload));
+  EXPECT_FALSE(ReceiveReply(LinkPort, payload));
   EXPECT_GE(ElapsedMs(start), 2 * T - 5);  // two more reads, not counted
   EXPECT_LT(ElapsedMs(start), 10 * T);
 }
@@ -130,7 +131,7 @@ TEST_F(Exchange, WrongCheckBytesFailTheReply) {
   r.Faults.WrongCheck = true;
   StartSim(OneRegister(r));
   ASSERT_TRUE(Open());
-  EXPECT_EQ(SelectionHandshake(1, T), HandshakeResult::BadAnswer);
+  EXPECT_EQ(SelectionHandshake(LinkPort, 1, T), HandshakeResult::BadAnswer);
   // No acknowledgement follows a bad answer.
   const std::string expected = Deselect + Select("01");
   EXPECT_EQ(ReceivedAfter(expected), expected);
@@ -144,9 +145,9 @@ TEST_F(Exchange, LateReplyComesWithLeadingNuls) {
   o.LeadByte = '\0';
   StartSim(std::move(o));
   OpenSelected();
-  ASSERT_TRUE(SendCommand("W6;2;Y;"));
+  ASSERT_TRUE(SendCommand(LinkPort, "W6;2;Y;"));
   std::string payload;
-  ASSERT_TRUE(ReceiveReply(payload));
+  ASSERT_TRUE(ReceiveReply(LinkPort, payload));
   ASSERT_GE(payload.size(), 3u);
   EXPECT_EQ(payload[0], '\0');
   EXPECT_EQ(payload.substr(payload.find_first_not_of('\0')), "\nD");
@@ -160,9 +161,9 @@ TEST_F(Exchange, LateReplyWithLfLeadByteFailsItsCheck) {
   r.Faults.ReplyDelayMs = 150;
   StartSim(OneRegister(r));
   OpenSelected();
-  ASSERT_TRUE(SendCommand("W6;2;Y;"));
+  ASSERT_TRUE(SendCommand(LinkPort, "W6;2;Y;"));
   std::string payload;
-  EXPECT_FALSE(ReceiveReply(payload));
+  EXPECT_FALSE(ReceiveReply(LinkPort, payload));
 }
 
 TEST_F(Exchange, ZeroTimeoutSelectionFailsUnlessTheAnswerHasBegun) {
@@ -172,7 +173,7 @@ TEST_F(Exchange, ZeroTimeoutSelectionFailsUnlessTheAnswerHasBegun) {
   StartSim(OneRegister(r));
   ASSERT_TRUE(Open());
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(SelectionHandshake(1, 0), HandshakeResult::NoAnswer);
+  EXPECT_EQ(SelectionHandshake(LinkPort, 1, 0), HandshakeResult::NoAnswer);
   EXPECT_LT(ElapsedMs(start), 150);
   const std::string expected = Deselect + Select("01") + Select("01") + Select("01");
   EXPECT_EQ(ReceivedAfter(expected), expected);
@@ -183,9 +184,9 @@ TEST_F(Exchange, CommandWaitsReadALateReplyWithinRetryCmdWaits) {
   r.Faults.ReplyDelayMs = 2 * T;  // within the three waits of T
   StartSim(OneRegister(r));
   ASSERT_TRUE(Open());
-  ASSERT_EQ(SelectionHandshake(1, 4 * T), HandshakeResult::Ready);
+  ASSERT_EQ(SelectionHandshake(LinkPort, 1, 4 * T), HandshakeResult::Ready);
   std::string payload;
-  EXPECT_EQ(CommandStep("R6;1;", payload), CommandResult::Replied);
+  EXPECT_EQ(CommandStep(LinkPort, "R6;1;", payload), CommandResult::Replied);
   EXPECT_EQ(payload, "\nE");  // an empty register: the end reply
 }
 
@@ -196,32 +197,32 @@ TEST_F(Exchange, VanishedPortEndsTheReplyAfterRetryByteFailedReads) {
   ::close(LinkPort->Handle);  // the device is gone under the open port
   std::string payload = "unchanged";
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(ReceiveReply(payload));
+  EXPECT_FALSE(ReceiveReply(LinkPort, payload));
   EXPECT_LT(ElapsedMs(start), 1000);
   EXPECT_EQ(payload, "unchanged");
   LinkPort->Handle = -1;
 }
 
 TEST_F(Exchange, SendsFailWhenTheLinkIsClosed) {
-  EXPECT_FALSE(DeselectAll());
-  EXPECT_FALSE(SelectEcr(1));
-  EXPECT_FALSE(SendCommand("T0"));
-  EXPECT_FALSE(SendRaw("\x06"));
+  EXPECT_FALSE(DeselectAll(LinkPort));
+  EXPECT_FALSE(SelectEcr(LinkPort, 1));
+  EXPECT_FALSE(SendCommand(LinkPort, "T0"));
+  EXPECT_FALSE(SendRaw(LinkPort, "\x06"));
   std::string payload;
-  EXPECT_FALSE(ReceiveReply(payload));
+  EXPECT_FALSE(ReceiveReply(LinkPort, payload));
 }
 
 TEST_F(Exchange, AttemptLimitIsRetryCmdButAtLeastOne) {
   LinkSettings.RetryCmd = 4;
-  EXPECT_EQ(AttemptLimit(), 4);
+  EXPECT_EQ(AttemptLimit(LinkPort), 4);
   int calls = 0;
-  EXPECT_FALSE(WithAttempts([&] { return ++calls < 0; }));
+  EXPECT_FALSE(WithAttempts(LinkPort, [&] { return ++calls < 0; }));
   EXPECT_EQ(calls, 4);
   calls = 0;
-  EXPECT_TRUE(WithAttempts([&] { return ++calls == 2; }));
+  EXPECT_TRUE(WithAttempts(LinkPort, [&] { return ++calls == 2; }));
   EXPECT_EQ(calls, 2);
   LinkSettings.RetryCmd = 0;
-  EXPECT_EQ(AttemptLimit(), 1);
+  EXPECT_EQ(AttemptLimit(LinkPort), 1);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 // The fiscal number query end to end against the simulated register.
+#include "ecr/window_link.h"
 #include "ecr/fiscal_number.h"
 #include "ecr/frames.h"
 #include "protocol/sim_line.h"
@@ -27,7 +28,7 @@ TEST_F(FiscalNumber, QueryOnTheWireAndItsResult) {
   r.LogicNo = 5;
   StartSim(OneRegister(r));
   std::string fiscal = "old";
-  EXPECT_EQ(ReadFiscalNumber(sim->SlavePath(), 9600, 5, T, fiscal), 0);
+  EXPECT_EQ(ReadFiscalNumber(LinkPort, sim->SlavePath(), 9600, 5, T, fiscal), 0);
   EXPECT_EQ(fiscal, "1234");
   EXPECT_FALSE(LinkPort);
   const std::string expected = Deselect + Select("05") + "\x06" + Deselect;
@@ -45,7 +46,7 @@ TEST_F(FiscalNumber, TakesThePayloadUpToItsFirstSemicolon) {
     SCOPED_TRACE(c.payload);
     StartSim(OneRegister(Answering(c.payload)));
     std::string fiscal = "old";
-    EXPECT_EQ(ReadFiscalNumber(sim->SlavePath(), 9600, 1, T, fiscal), 0);
+    EXPECT_EQ(ReadFiscalNumber(LinkPort, sim->SlavePath(), 9600, 1, T, fiscal), 0);
     EXPECT_EQ(fiscal, c.fiscal);
     sim->Stop();
   }
@@ -54,10 +55,10 @@ TEST_F(FiscalNumber, TakesThePayloadUpToItsFirstSemicolon) {
 TEST_F(FiscalNumber, MissingPortGivesThreeAndAnotherPortStillOpens) {
   StartSim();
   std::string fiscal = "old";
-  EXPECT_EQ(ReadFiscalNumber("/dev/no-such-register-port", 9600, 1, T, fiscal), 3);
+  EXPECT_EQ(ReadFiscalNumber(LinkPort, "/dev/no-such-register-port", 9600, 1, T, fiscal), 3);
   EXPECT_EQ(fiscal, "old");
   EXPECT_FALSE(LinkPort);
-  EXPECT_EQ(ReadFiscalNumber(sim->SlavePath(), 9600, 1, T, fiscal), 0);
+  EXPECT_EQ(ReadFiscalNumber(LinkPort, sim->SlavePath(), 9600, 1, T, fiscal), 0);
   EXPECT_EQ(fiscal, "RO0000001");
 }
 
@@ -66,7 +67,7 @@ TEST_F(FiscalNumber, AnswerOnTheSecondSelectionIsStillRead) {
   r.Faults.AnswerSelectionOn = 2;
   StartSim(OneRegister(r));
   std::string fiscal;
-  EXPECT_EQ(ReadFiscalNumber(sim->SlavePath(), 9600, 1, T, fiscal), 0);
+  EXPECT_EQ(ReadFiscalNumber(LinkPort, sim->SlavePath(), 9600, 1, T, fiscal), 0);
   const std::string expected = Deselect + Select("01") + Select("01") + "\x06" + Deselect;
   EXPECT_EQ(ReceivedAfter(expected), expected);
 }
@@ -75,7 +76,7 @@ TEST_F(FiscalNumber, SingleAttemptSucceedsWithRetryCmdOne) {
   LinkSettings.RetryCmd = 1;
   StartSim();
   std::string fiscal;
-  EXPECT_EQ(ReadFiscalNumber(sim->SlavePath(), 9600, 1, T, fiscal), 0);
+  EXPECT_EQ(ReadFiscalNumber(LinkPort, sim->SlavePath(), 9600, 1, T, fiscal), 0);
   EXPECT_EQ(fiscal, "RO0000001");
 }
 
@@ -84,7 +85,7 @@ TEST_F(FiscalNumber, FailuresGiveFourAndKeepTheOldNumber) {
   o.Registers.push_back(Answering("X;", 2));  // the line holds only register 2
   StartSim(std::move(o));
   std::string fiscal = "old";
-  EXPECT_EQ(ReadFiscalNumber(sim->SlavePath(), 9600, 1, T, fiscal), 4);
+  EXPECT_EQ(ReadFiscalNumber(LinkPort, sim->SlavePath(), 9600, 1, T, fiscal), 4);
   EXPECT_EQ(fiscal, "old");
   EXPECT_FALSE(LinkPort);
   // Three selection attempts, no acknowledgement, no final deselection.
@@ -93,7 +94,7 @@ TEST_F(FiscalNumber, FailuresGiveFourAndKeepTheOldNumber) {
 
   sim->ClearTrace();
   sim->WithRegister(2, [](TSimRegister& r) { r.Faults.WrongCheck = true; });
-  EXPECT_EQ(ReadFiscalNumber(sim->SlavePath(), 9600, 2, T, fiscal), 4);
+  EXPECT_EQ(ReadFiscalNumber(LinkPort, sim->SlavePath(), 9600, 2, T, fiscal), 4);
   EXPECT_EQ(fiscal, "old");
   const std::string badAnswer = Deselect + Select("02");
   EXPECT_EQ(ReceivedAfter(badAnswer), badAnswer);
@@ -105,9 +106,9 @@ TEST_F(FiscalNumber, EachRegisterOnTheLineAnswersItsOwnNumber) {
   o.Registers.push_back(Answering("F7;", 7));
   StartSim(std::move(o));
   std::string fiscal;
-  EXPECT_EQ(ReadFiscalNumber(sim->SlavePath(), 9600, 7, T, fiscal), 0);
+  EXPECT_EQ(ReadFiscalNumber(LinkPort, sim->SlavePath(), 9600, 7, T, fiscal), 0);
   EXPECT_EQ(fiscal, "F7");
-  EXPECT_EQ(ReadFiscalNumber(sim->SlavePath(), 9600, 1, T, fiscal), 0);
+  EXPECT_EQ(ReadFiscalNumber(LinkPort, sim->SlavePath(), 9600, 1, T, fiscal), 0);
   EXPECT_EQ(fiscal, "F1");
 }
 

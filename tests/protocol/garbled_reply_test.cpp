@@ -10,6 +10,7 @@
 #include <random>
 #include <thread>
 
+#include "ecr/window_link.h"
 #include "config/link_settings.h"
 #include "ecr/exchange.h"
 #include "ecr/frames.h"
@@ -28,11 +29,11 @@ class GarbledReply : public ::testing::Test {
     saved_ = LinkSettings;
     LinkSettings.CableTimeout = 20;
     LinkSettings.RetryByte = 3;
-    ASSERT_TRUE(OpenLink(pty.path, 9600));
+    ASSERT_TRUE(OpenLink(LinkPort, pty.path, 9600));
   }
   void TearDown() override {
     StopStreaming();
-    CloseLink();
+    CloseLink(LinkPort);
     LinkSettings = saved_;
   }
 
@@ -70,20 +71,20 @@ TEST_F(GarbledReply, EndlessFillerWithoutCrIsGivenUpNearTheLengthLimit) {
   StreamForever('\xFF');
   std::string payload = "unchanged";
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(ReceiveReply(payload));
+  EXPECT_FALSE(ReceiveReply(LinkPort, payload));
   EXPECT_LT(MsSince(start), 2000);
   EXPECT_EQ(payload, "unchanged");
   StopStreaming();
   EXPECT_GE(streamed_.load(), MaxReplyLength);
   // The next exchange starts on a clean line.
-  PurgeLink();
+  PurgeLink(LinkPort);
 }
 
 TEST_F(GarbledReply, EndlessPrintableStreamIsGivenUpToo) {
   StreamForever('A');
   std::string payload;
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(ReceiveReply(payload));
+  EXPECT_FALSE(ReceiveReply(LinkPort, payload));
   EXPECT_LT(MsSince(start), 2000);
 }
 
@@ -91,16 +92,16 @@ TEST_F(GarbledReply, SoundReplyOfSomeHundredBytesIsStillTaken) {
   const std::string longest(1000, 'Z');
   pty.Write(SoundReply(longest));
   std::string payload;
-  ASSERT_TRUE(ReceiveReply(payload));
+  ASSERT_TRUE(ReceiveReply(LinkPort, payload));
   EXPECT_EQ(payload, longest);
 }
 
 TEST_F(GarbledReply, LoneCrAndShortRepliesFail) {
   for (const std::string& bytes : {std::string("\r"), std::string("\r\r\r"), std::string("\nD\r")}) {
-    PurgeLink();
+    PurgeLink(LinkPort);
     pty.Write(bytes);
     std::string payload = "unchanged";
-    EXPECT_FALSE(ReceiveReply(payload)) << bytes.size();
+    EXPECT_FALSE(ReceiveReply(LinkPort, payload)) << bytes.size();
     EXPECT_EQ(payload, "unchanged");
   }
 }
@@ -108,13 +109,13 @@ TEST_F(GarbledReply, LoneCrAndShortRepliesFail) {
 TEST_F(GarbledReply, NoiseNeverCrashesAndEachReadEndsInBoundedTime) {
   std::mt19937 random(12345);
   for (int round = 0; round < 40; ++round) {
-    PurgeLink();
+    PurgeLink(LinkPort);
     std::string noise(std::size_t(random() % 300), '\0');
     for (char& c : noise) c = static_cast<char>(random() & 0xFF);
     pty.Write(noise);
     std::string payload;
     const auto start = std::chrono::steady_clock::now();
-    if (ReceiveReply(payload)) {
+    if (ReceiveReply(LinkPort, payload)) {
       // Noise that happens to form a sound reply must at least look like one.
       EXPECT_EQ(payload.find('\r'), std::string::npos);
     }

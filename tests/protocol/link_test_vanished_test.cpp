@@ -4,6 +4,7 @@
 
 #include <chrono>
 
+#include "ecr/window_link.h"
 #include "config/link_settings.h"
 #include "ecr/link_port.h"
 #include "pty_pair.h"
@@ -27,7 +28,7 @@ TEST(LinkTestOnAVanishedLine, EndsSoonAfterTheLossWithTheBlocksReallySent) {
     if (c.BlocksSent == 3 && pty.master >= 0) pty.CloseMaster();  // the cable is pulled during block 3
   };
   const auto start = std::chrono::steady_clock::now();
-  const TLinkTestCounters counters = RunLinkTest(setup, hooks);
+  const TLinkTestCounters counters = RunLinkTest(LinkPort, setup, hooks);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   EXPECT_LE(counters.BlocksSent, 4);
   EXPECT_LT(updates, 100);

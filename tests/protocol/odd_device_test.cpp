@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "ecr/window_link.h"
 #include "ecr/fiscal_number.h"
 #include "ecr/link_port.h"
 
@@ -24,7 +25,7 @@ class OddDevice : public ::testing::Test {
     dir_ = templ;
   }
   void TearDown() override {
-    CloseLink();
+    CloseLink(LinkPort);
     std::error_code ignored;
     std::filesystem::remove_all(dir_, ignored);
   }
@@ -32,7 +33,7 @@ class OddDevice : public ::testing::Test {
   void ExpectNoPort(const std::string& path) {
     std::string fiscal = "before";
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(ReadFiscalNumber(path, 9600, 1, 500, fiscal), FiscalQueryPortFailed) << path;
+    EXPECT_EQ(ReadFiscalNumber(LinkPort, path, 9600, 1, 500, fiscal), FiscalQueryPortFailed) << path;
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(400)) << path;
     EXPECT_EQ(fiscal, "before");
     EXPECT_FALSE(LinkPort);

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <memory>
 
+#include "ecr/window_link.h"
 #include "config/link_settings.h"
 #include "ecr/link_port.h"
 #include "sim/ecr_simulator.h"
@@ -23,7 +24,7 @@ class SimLineTest : public ::testing::Test {
     LinkSettings.RetryByte = 10;
   }
   void TearDown() override {
-    CloseLink();
+    CloseLink(LinkPort);
     if (sim) sim->Stop();
     LinkSettings = saved_;
   }
@@ -39,7 +40,7 @@ class SimLineTest : public ::testing::Test {
     o.Registers.push_back(std::move(r));
     return o;
   }
-  bool Open() { return OpenLink(sim->SlavePath(), 9600); }
+  bool Open() { return OpenLink(LinkPort, sim->SlavePath(), 9600); }
 
   // What the register took in, once `expected` bytes have arrived (and a
   // little longer, so that extra bytes would show).

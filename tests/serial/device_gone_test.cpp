@@ -6,6 +6,7 @@
 
 #include <chrono>
 
+#include "ecr/window_link.h"
 #include "ecr/link_port.h"
 #include "pty_pair.h"
 
@@ -50,20 +51,20 @@ TEST(DeviceGone, ClosedFarEndFailsEveryOperationAtOnceUntilTheClose) {
 }
 
 TEST(DeviceGone, LinkLostFollowsTheLinkPort) {
-  EXPECT_FALSE(LinkLost());  // no link at all
+  EXPECT_FALSE(LinkLost(LinkPort));  // no link at all
   PtyPair pty;
-  ASSERT_TRUE(OpenLink(pty.path, 9600));
-  EXPECT_FALSE(LinkLost());
+  ASSERT_TRUE(OpenLink(LinkPort, pty.path, 9600));
+  EXPECT_FALSE(LinkLost(LinkPort));
   pty.CloseMaster();
-  EXPECT_FALSE(WaitForData(1000));
-  EXPECT_TRUE(LinkLost());
-  CloseLink();
-  EXPECT_FALSE(LinkLost());
+  EXPECT_FALSE(WaitForData(LinkPort, 1000));
+  EXPECT_TRUE(LinkLost(LinkPort));
+  CloseLink(LinkPort);
+  EXPECT_FALSE(LinkLost(LinkPort));
   // A new link on a sound port starts sound.
   PtyPair other;
-  ASSERT_TRUE(OpenLink(other.path, 9600));
-  EXPECT_FALSE(LinkLost());
-  CloseLink();
+  ASSERT_TRUE(OpenLink(LinkPort, other.path, 9600));
+  EXPECT_FALSE(LinkLost(LinkPort));
+  CloseLink(LinkPort);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 // The process-wide link port over pseudo-terminals.
+#include "ecr/window_link.h"
 #include "ecr/link_port.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,7 @@ using test::PtyPair;
 
 class LinkPortTest : public ::testing::Test {
  protected:
-  void TearDown() override { CloseLink(); }
+  void TearDown() override { CloseLink(LinkPort); }
   PtyPair pty;
 };
 
@@ -24,7 +25,7 @@ TEST_F(LinkPortTest, OpensRawEightNoneWithoutFlowControl) {
   before.c_iflag |= IXON | IXOFF;
   tcsetattr(pty.slave, TCSANOW, &before);
 
-  ASSERT_TRUE(OpenLink(pty.path, 9600));
+  ASSERT_TRUE(OpenLink(LinkPort, pty.path, 9600));
   ASSERT_TRUE(LinkPort && LinkPort->IsOpen);
   termios t{};
   tcgetattr(pty.slave, &t);
@@ -38,35 +39,35 @@ TEST_F(LinkPortTest, OpensRawEightNoneWithoutFlowControl) {
 }
 
 TEST_F(LinkPortTest, OperationsRunOnTheLinkPort) {
-  ASSERT_TRUE(OpenLink(pty.path, 4800));
-  EXPECT_FALSE(WaitForData(0));
+  ASSERT_TRUE(OpenLink(LinkPort, pty.path, 4800));
+  EXPECT_FALSE(WaitForData(LinkPort, 0));
   pty.Write("ab");
-  EXPECT_TRUE(WaitForData(1000));
-  EXPECT_EQ(ReadLinkByte(100), 'a');
-  PurgeLink();
-  EXPECT_EQ(ReadLinkByte(0), 0);
+  EXPECT_TRUE(WaitForData(LinkPort, 1000));
+  EXPECT_EQ(ReadLinkByte(LinkPort, 100), 'a');
+  PurgeLink(LinkPort);
+  EXPECT_EQ(ReadLinkByte(LinkPort, 0), 0);
   EXPECT_EQ(LinkPort->LastErrorCode, 9997);
-  CloseLink();
+  CloseLink(LinkPort);
   EXPECT_FALSE(LinkPort);
-  CloseLink();  // nothing to do
-  EXPECT_FALSE(WaitForData(0));
-  EXPECT_EQ(ReadLinkByte(0), 0);
-  PurgeLink();
+  CloseLink(LinkPort);  // nothing to do
+  EXPECT_FALSE(WaitForData(LinkPort, 0));
+  EXPECT_EQ(ReadLinkByte(LinkPort, 0), 0);
+  PurgeLink(LinkPort);
 }
 
 TEST_F(LinkPortTest, SpeedZeroFailsAndLeavesThePortFree) {
-  EXPECT_FALSE(OpenLink(pty.path, 0));
+  EXPECT_FALSE(OpenLink(LinkPort, pty.path, 0));
   EXPECT_FALSE(LinkPort);
-  EXPECT_TRUE(OpenLink(pty.path, 9600));
+  EXPECT_TRUE(OpenLink(LinkPort, pty.path, 9600));
 }
 
 TEST_F(LinkPortTest, HeldPortFailsAndCloseLinkLeavesTheHolderAlone) {
   TBlockSerial holder;
   holder.OpenPort(pty.path);
   ASSERT_EQ(holder.LastErrorCode, 0);
-  EXPECT_FALSE(OpenLink(pty.path, 9600));
+  EXPECT_FALSE(OpenLink(LinkPort, pty.path, 9600));
   EXPECT_FALSE(LinkPort);
-  CloseLink();
+  CloseLink(LinkPort);
   EXPECT_TRUE(holder.IsOpen);
   EXPECT_EQ(holder.SendBytes("still"), 5);
   EXPECT_EQ(pty.Read(5, 1000), "still");
@@ -74,8 +75,8 @@ TEST_F(LinkPortTest, HeldPortFailsAndCloseLinkLeavesTheHolderAlone) {
 
 TEST_F(LinkPortTest, OpeningAgainReleasesThePreviousPort) {
   PtyPair second;
-  ASSERT_TRUE(OpenLink(pty.path, 9600));
-  ASSERT_TRUE(OpenLink(second.path, 9600));
+  ASSERT_TRUE(OpenLink(LinkPort, pty.path, 9600));
+  ASSERT_TRUE(OpenLink(LinkPort, second.path, 9600));
   TBlockSerial other;
   other.OpenPort(pty.path);
   EXPECT_EQ(other.LastErrorCode, 0);

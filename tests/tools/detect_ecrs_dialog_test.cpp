@@ -7,6 +7,7 @@
 #include <QSpinBox>
 #include <QTest>
 
+#include "ecr/window_link.h"
 #include "tools_fixture.h"
 #include "ui/detect_ecrs_dialog.h"
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ecr/window_link.h"
 #include "tools/detect_scan.h"
 
 namespace vestok {
@@ -73,7 +74,7 @@ struct FakeScan {
       fiscal = it->second;
       return true;
     };
-    RunDetectScan(s, h);
+    RunDetectScan(LinkPort, s, h);
   }
 };
 

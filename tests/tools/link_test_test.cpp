@@ -2,6 +2,7 @@
 #include <atomic>
 #include <chrono>
 
+#include "ecr/window_link.h"
 #include "ecr/frames.h"
 #include "tools/link_test.h"
 #include "tools_fixture.h"
@@ -45,7 +46,7 @@ TEST_F(LinkTestTest, NoRegisterOnTheLineCountsOnlyTheBlocksSent) {
   std::vector<TLinkTestCounters> shown;
   TLinkTestHooks hooks;
   hooks.CountersChanged = [&](const TLinkTestCounters& c) { shown.push_back(c); };
-  EXPECT_EQ(RunLinkTest(Setup(4), hooks), Counters(4, 0, 0, 0, 0));
+  EXPECT_EQ(RunLinkTest(LinkPort, Setup(4), hooks), Counters(4, 0, 0, 0, 0));
   // Every change is shown, and blocks sent rises one at a time.
   ASSERT_EQ(shown.size(), 4u);
   for (int i = 0; i < 4; ++i) EXPECT_EQ(shown[i].BlocksSent, i + 1);
@@ -54,7 +55,7 @@ TEST_F(LinkTestTest, NoRegisterOnTheLineCountsOnlyTheBlocksSent) {
 
 TEST_F(LinkTestTest, ASoundRegisterAnswersEveryBlock) {
   StartSim({Register(1)});
-  EXPECT_EQ(RunLinkTest(Setup(5), {}), Counters(5, 5, 0, 0, 0));
+  EXPECT_EQ(RunLinkTest(LinkPort, Setup(5), {}), Counters(5, 5, 0, 0, 0));
   // Each block selects, acknowledges and deselects: 5 selection frames of
   // logical number 1 and 5 acknowledgements reach the register.
   const auto count = [&](const std::string& what) {
@@ -76,17 +77,17 @@ TEST_F(LinkTestTest, CorruptOrShortAnswersCountAsCrcErrors) {
   // Lead byte, one payload byte, CR and two sound check bytes: 5 bytes.
   shortAnswer.AnswerPayload = "7";
   StartSim({wrong, shortAnswer});
-  EXPECT_EQ(RunLinkTest(Setup(3), {}), Counters(3, 3, 3, 0, 0));
+  EXPECT_EQ(RunLinkTest(LinkPort, Setup(3), {}), Counters(3, 3, 3, 0, 0));
   auto setup = Setup(2);
   setup.LogicNo = 2;
-  EXPECT_EQ(RunLinkTest(setup, {}), Counters(2, 2, 2, 0, 0));
+  EXPECT_EQ(RunLinkTest(LinkPort, setup, {}), Counters(2, 2, 2, 0, 0));
 }
 
 TEST_F(LinkTestTest, AnAnswerThatNeverEndsIsABlockTimeoutAfterTestByteByteTimeouts) {
   TSimRegister cut = Register(1);
   cut.Faults.CutReplyAfter = 4;  // no CR ever comes
   StartSim({cut});
-  EXPECT_EQ(RunLinkTest(Setup(2), {}), Counters(2, 0, 0, 6, 2));
+  EXPECT_EQ(RunLinkTest(LinkPort, Setup(2), {}), Counters(2, 0, 0, 6, 2));
 }
 
 TEST_F(LinkTestTest, StopIsReadBeforeEachBlockAndWithinANeverEndingAnswer) {
@@ -102,30 +103,30 @@ TEST_F(LinkTestTest, StopIsReadBeforeEachBlockAndWithinANeverEndingAnswer) {
     if (c.ByteTimeouts >= 2) stop = true;
   };
   const auto start = std::chrono::steady_clock::now();
-  const auto result = RunLinkTest(setup, hooks);
+  const auto result = RunLinkTest(LinkPort, setup, hooks);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   // The block under way is left without a verdict of its own.
   EXPECT_EQ(result, Counters(1, 0, 0, 2, 0));
 
   stop = true;
-  EXPECT_EQ(RunLinkTest(setup, hooks), Counters(0, 0, 0, 0, 0));
+  EXPECT_EQ(RunLinkTest(LinkPort, setup, hooks), Counters(0, 0, 0, 0, 0));
 }
 
 TEST_F(LinkTestTest, NoSpeedOrAPortThatCannotBeOpenedSendsNothing) {
   StartSim({Register(1)});
   auto setup = Setup(3);
   setup.Speed.reset();
-  EXPECT_EQ(RunLinkTest(setup, {}), Counters(0, 0, 0, 0, 0));
+  EXPECT_EQ(RunLinkTest(LinkPort, setup, {}), Counters(0, 0, 0, 0, 0));
   setup = Setup(3);
   setup.PortName = "/dev/vestok-no-such-port";
-  EXPECT_EQ(RunLinkTest(setup, {}), Counters(0, 0, 0, 0, 0));
+  EXPECT_EQ(RunLinkTest(LinkPort, setup, {}), Counters(0, 0, 0, 0, 0));
   EXPECT_TRUE(sim->ReceivedBytes().empty());
 }
 
 TEST_F(LinkTestTest, CableLengthZeroMakesEveryWaitReturnAtOnce) {
   StartSim({Register(1)});
   const auto start = std::chrono::steady_clock::now();
-  const auto result = RunLinkTest(Setup(20, 0), {});
+  const auto result = RunLinkTest(LinkPort, Setup(20, 0), {});
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   EXPECT_EQ(result.BlocksSent, 20);
 }

@@ -8,6 +8,7 @@
 #include <QSlider>
 #include <QSpinBox>
 
+#include "ecr/window_link.h"
 #include "tools_fixture.h"
 #include "ui/detect_ecrs_dialog.h"
 #include "ui/pc_communication_dialog.h"

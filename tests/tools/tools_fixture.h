@@ -14,6 +14,7 @@
 #include <sstream>
 #include <string>
 
+#include "ecr/window_link.h"
 #include "config/ini_file.h"
 #include "config/link_settings.h"
 #include "ecr/link_port.h"
@@ -39,7 +40,7 @@ class ToolsTest : public ::testing::Test {
     savedPorts_ = ports ? std::optional<std::string>(ports) : std::nullopt;
   }
   void TearDown() override {
-    CloseLink();
+    CloseLink(LinkPort);
     if (sim) sim->Stop();
     LinkSettings = saved_;
     if (savedPorts_)

@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 
+#include "ecr/window_link.h"
 #include "jobs/del_thread.h"
 #include "jobs/load_thread.h"
 #include "jobs/save_thread.h"

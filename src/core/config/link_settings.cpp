@@ -7,8 +7,6 @@
 
 namespace vestok {
 
-TLinkSettings LinkSettings;
-
 namespace {
 
 constexpr const char* kSection = "Communication";
@@ -31,10 +29,9 @@ std::string PortValue(const std::string& name) {
 
 }  // namespace
 
-void ReadLinkSettings(const std::string& path) {
+void ReadLinkSettings(TLinkSettings& s, const std::string& path) {
   IniFile ini;
   ini.Load(path);
-  auto& s = LinkSettings;
   const auto port = ini.Value(kSection, "Port");
   if (port && port->starts_with("/"))
     s.PortName = *port;
@@ -49,8 +46,7 @@ void ReadLinkSettings(const std::string& path) {
   s.RetryByte = ReadInteger(ini, "RetryByte", s.RetryByte);
 }
 
-void WriteLinkSettings(const std::string& path) {
-  const auto& s = LinkSettings;
+void WriteLinkSettings(const TLinkSettings& s, const std::string& path) {
   const std::string port = PortValue(s.PortName);  // refuses before anything is written
   IniFile ini;
   ini.Load(path);

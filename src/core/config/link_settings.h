@@ -1,7 +1,8 @@
 #pragma once
-// The link settings: one process-wide record, filled from "Vestok.ini" at
-// start-up and written back by the two port dialogs. The link routines read
-// each field at the moment they need it.
+// The link settings of one link. The window has one record (LinkSettings, see
+// ecr/window_link.h), filled from "Vestok.ini" at start-up and written back by
+// the two port dialogs; the link routines read each field at the moment they
+// need it.
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -23,23 +24,21 @@ struct TLinkSettings {
   std::string FiscalNumber;  // as last read by the main window; never stored
 };
 
-extern TLinkSettings LinkSettings;
-
 // The write refused or failed; what() is the message the dialog shows.
 class ConfigWriteError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
 
-// Reads section "Communication" of the file into LinkSettings. A missing file,
+// Reads section "Communication" of the file into `s`. A missing file,
 // section or key, or a value that is no integer, gives the key's default.
-void ReadLinkSettings(const std::string& path);
+void ReadLinkSettings(TLinkSettings& s, const std::string& path);
 
-// Writes Port, Baud, LogicNo and CableLen from LinkSettings, keeping every
+// Writes Port, Baud, LogicNo and CableLen from `s`, keeping every
 // other line of the file. Throws ConfigWriteError with
 // "'%s' is not a valid integer value" for a port name it cannot store and
 // "Unable to write to %s" when the file cannot be written; the old file then
 // stays whole.
-void WriteLinkSettings(const std::string& path);
+void WriteLinkSettings(const TLinkSettings& s, const std::string& path);
 
 }  // namespace vestok

@@ -1,6 +1,5 @@
 #include "ecr/exchange.h"
 
-#include "config/link_settings.h"
 #include "ecr/frames.h"
 #include "ecr/link_port.h"
 
@@ -9,77 +8,77 @@ namespace {
 
 // The port must be idle at the moment of sending; a send that is refused does
 // not go out at all.
-bool SendFrame(const std::string& frame) {
-  if (!LinkPort || !LinkPort->WaitWritable(0)) return false;
-  LinkPort->SendBytes(frame);
+bool SendFrame(TLink& link, const std::string& frame) {
+  if (!link || !link->WaitWritable(0)) return false;
+  link->SendBytes(frame);
   return true;
 }
 
 }  // namespace
 
-bool DeselectAll() {
-  if (!SendFrame(BuildDeselectFrame())) return false;
-  PurgeLink();  // the frame has left the port: a send completes only then
+bool DeselectAll(TLink& link) {
+  if (!SendFrame(link, BuildDeselectFrame())) return false;
+  PurgeLink(link);  // the frame has left the port: a send completes only then
   return true;
 }
 
-bool SelectEcr(std::int16_t logicNo) { return SendFrame(BuildSelectFrame(logicNo)); }
+bool SelectEcr(TLink& link, std::int16_t logicNo) { return SendFrame(link, BuildSelectFrame(logicNo)); }
 
-bool SendCommand(const std::string& text) { return SendFrame(BuildCommandFrame(text)); }
+bool SendCommand(TLink& link, const std::string& text) { return SendFrame(link, BuildCommandFrame(text)); }
 
-bool SendRaw(const std::string& bytes) { return SendFrame(bytes); }
+bool SendRaw(TLink& link, const std::string& bytes) { return SendFrame(link, bytes); }
 
-bool ReceiveReply(std::string& payload) {
-  if (!LinkPort) return false;
+bool ReceiveReply(TLink& link, std::string& payload) {
+  if (!link) return false;
   std::string buffer;
   int failures = 0;
   // With RetryByte 0 or less the limit is reached before the first byte.
-  while (failures < LinkSettings.RetryByte) {
-    const auto b = static_cast<char>(ReadLinkByte(LinkSettings.CableTimeout));
+  while (failures < link.Settings.RetryByte) {
+    const auto b = static_cast<char>(ReadLinkByte(link, link.Settings.CableTimeout));
     buffer += b;
     // A time-out counts, and so does any other failed read: a port that has
     // vanished fails every read at once and must still end the reply.
-    if (LinkPort->LastErrorCode != 0)
+    if (link->LastErrorCode != 0)
       ++failures;
     else if (b == FrameEnd)
       break;
     if (buffer.size() >= MaxReplyLength) return false;
   }
-  if (failures >= LinkSettings.RetryByte) return false;
-  for (int i = 0; i < 2; ++i) buffer += static_cast<char>(ReadLinkByte(LinkSettings.CableTimeout));
+  if (failures >= link.Settings.RetryByte) return false;
+  for (int i = 0; i < 2; ++i) buffer += static_cast<char>(ReadLinkByte(link, link.Settings.CableTimeout));
   if (buffer.size() < MinReplyLength) return false;
   if (!CheckReply(buffer)) return false;
   payload = ReplyPayload(buffer);
   return true;
 }
 
-int AttemptLimit() { return LinkSettings.RetryCmd > 0 ? LinkSettings.RetryCmd : 1; }
+int AttemptLimit(const TLink& link) { return link.Settings.RetryCmd > 0 ? link.Settings.RetryCmd : 1; }
 
-HandshakeResult SelectionHandshake(std::int16_t logicNo, int waitMs, std::string* answer) {
-  if (!WithAttempts([] { return DeselectAll(); })) return HandshakeResult::DeselectFailed;
-  const bool answered = WithAttempts([&] {
-    PurgeLink();
-    SelectEcr(logicNo);  // its result is not consulted: only the answer counts
-    return WaitForData(waitMs);
+HandshakeResult SelectionHandshake(TLink& link, std::int16_t logicNo, int waitMs, std::string* answer) {
+  if (!WithAttempts(link, [&] { return DeselectAll(link); })) return HandshakeResult::DeselectFailed;
+  const bool answered = WithAttempts(link, [&] {
+    PurgeLink(link);
+    SelectEcr(link, logicNo);  // its result is not consulted: only the answer counts
+    return WaitForData(link, waitMs);
   });
   if (!answered) return HandshakeResult::NoAnswer;
   std::string reply;
-  if (!ReceiveReply(reply)) return HandshakeResult::BadAnswer;
-  if (!WithAttempts([] { return SendRaw(std::string(1, AckChar)); })) return HandshakeResult::AckFailed;
+  if (!ReceiveReply(link, reply)) return HandshakeResult::BadAnswer;
+  if (!WithAttempts(link, [&] { return SendRaw(link, std::string(1, AckChar)); })) return HandshakeResult::AckFailed;
   if (answer) *answer = std::move(reply);
   return HandshakeResult::Ready;
 }
 
-CommandResult SendAndReceive(const std::string& text, std::string& payload) {
-  if (!SendCommand(text)) return CommandResult::NotSent;
-  for (int i = 0; i < AttemptLimit(); ++i)
-    if (WaitForData(LinkSettings.CableTimeout)) break;
-  return ReceiveReply(payload) ? CommandResult::Replied : CommandResult::NoReply;
+CommandResult SendAndReceive(TLink& link, const std::string& text, std::string& payload) {
+  if (!SendCommand(link, text)) return CommandResult::NotSent;
+  for (int i = 0; i < AttemptLimit(link); ++i)
+    if (WaitForData(link, link.Settings.CableTimeout)) break;
+  return ReceiveReply(link, payload) ? CommandResult::Replied : CommandResult::NoReply;
 }
 
-CommandResult CommandStep(const std::string& text, std::string& payload) {
-  PurgeLink();
-  return SendAndReceive(text, payload);
+CommandResult CommandStep(TLink& link, const std::string& text, std::string& payload) {
+  PurgeLink(link);
+  return SendAndReceive(link, text, payload);
 }
 
 }  // namespace vestok

@@ -1,23 +1,25 @@
 #pragma once
 // The exchange primitives of the register link and the two shapes every
 // conversation is built from: the selection handshake and the command step.
-// They act on LinkPort, which must be open, read LinkSettings at the moment a
-// value is needed, and never show or log anything.
+// They act on the link they are given, which must be open, read its settings
+// at the moment a value is needed, and never show or log anything.
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include "ecr/link_port.h"
 
 namespace vestok {
 
 // Sends the deselection frame, then discards the port's queues. False when the
 // port was not idle (nothing is sent then).
-bool DeselectAll();
+bool DeselectAll(TLink& link);
 // Sends the selection frame of logical number n. False when the port was not idle.
-bool SelectEcr(std::int16_t logicNo);
+bool SelectEcr(TLink& link, std::int16_t logicNo);
 // Sends the command frame of the text. False when the port was not idle.
-bool SendCommand(const std::string& text);
+bool SendCommand(TLink& link, const std::string& text);
 // Sends the bytes unchanged (the single AckChar). False when the port was not idle.
-bool SendRaw(const std::string& bytes);
+bool SendRaw(TLink& link, const std::string& bytes);
 
 // The most bytes a reply may take up to its CR. The longest record a register
 // sends is a few hundred bytes; a line that streams bytes without a CR (noise,
@@ -30,16 +32,16 @@ inline constexpr std::size_t MaxReplyLength = 4096;
 // the buffer and counts toward RetryByte; at that count the reply is given up,
 // and so it is when MaxReplyLength bytes have come without a CR.
 // On true, payload holds the reply's payload; on false it is left unchanged.
-bool ReceiveReply(std::string& payload);
+bool ReceiveReply(TLink& link, std::string& payload);
 
 // How many times a step of an exchange is tried: RetryCmd, at least once.
-int AttemptLimit();
+int AttemptLimit(const TLink& link);
 
-// Tries `attempt` (returning bool) up to AttemptLimit() times and stops at the
-// first success.
+// Tries `attempt` (returning bool) up to AttemptLimit(link) times and stops at
+// the first success.
 template <typename Attempt>
-bool WithAttempts(Attempt&& attempt) {
-  const int limit = AttemptLimit();
+bool WithAttempts(const TLink& link, Attempt&& attempt) {
+  const int limit = AttemptLimit(link);
   for (int i = 0; i < limit; ++i)
     if (attempt()) return true;
   return false;
@@ -56,7 +58,7 @@ enum class HandshakeResult {
 // Deselect, select `logicNo` waiting `waitMs` for the start of the answer, read
 // the answer (into `answer` when given) and acknowledge it; each step with
 // attempts. The port's queues are not discarded afterwards (see CommandStep).
-HandshakeResult SelectionHandshake(std::int16_t logicNo, int waitMs, std::string* answer = nullptr);
+HandshakeResult SelectionHandshake(TLink& link, std::int16_t logicNo, int waitMs, std::string* answer = nullptr);
 
 enum class CommandResult {
   NotSent,  // the port was not idle; nothing went out
@@ -67,10 +69,10 @@ enum class CommandResult {
 // Sends the command, waits up to RetryCmd times CableTimeout for the start of
 // the reply, then reads the reply in any case (a late reply is still read,
 // with 0x00 bytes in front). Jobs that repeat a command call this again.
-CommandResult SendAndReceive(const std::string& text, std::string& payload);
+CommandResult SendAndReceive(TLink& link, const std::string& text, std::string& payload);
 
 // The command step after a handshake: discards the port's queues once, then
 // SendAndReceive.
-CommandResult CommandStep(const std::string& text, std::string& payload);
+CommandResult CommandStep(TLink& link, const std::string& text, std::string& payload);
 
 }  // namespace vestok

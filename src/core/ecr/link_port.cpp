@@ -2,12 +2,10 @@
 
 namespace vestok {
 
-std::unique_ptr<TBlockSerial> LinkPort;
-
-bool OpenLink(const std::string& portName, std::int32_t speed) {
+bool OpenLink(TLink& link, const std::string& portName, std::int32_t speed) {
   // A link left open by an earlier user is released first, so that its port
   // is not held for the rest of the run.
-  CloseLink();
+  CloseLink(link);
   auto port = std::make_unique<TBlockSerial>();
   port->OpenPort(portName);
   if (port->LastErrorCode != 0) return false;
@@ -26,24 +24,24 @@ bool OpenLink(const std::string& portName, std::int32_t speed) {
   port->WriteLineSettings();
   if (port->LastErrorCode != 0) return false;  // the port closes as it is released
 
-  LinkPort = std::move(port);
+  link.Port = std::move(port);
   return true;
 }
 
-void CloseLink() {
-  if (!LinkPort) return;
-  LinkPort->ClosePort();
-  LinkPort.reset();
+void CloseLink(TLink& link) {
+  if (!link) return;
+  link->ClosePort();
+  link.Port.reset();
 }
 
-void PurgeLink() {
-  if (LinkPort) LinkPort->DiscardQueues();
+void PurgeLink(TLink& link) {
+  if (link) link->DiscardQueues();
 }
 
-bool WaitForData(int timeoutMs) { return LinkPort && LinkPort->WaitReadable(timeoutMs); }
+bool WaitForData(TLink& link, int timeoutMs) { return link && link->WaitReadable(timeoutMs); }
 
-std::uint8_t ReadLinkByte(int timeoutMs) { return LinkPort ? LinkPort->ReceiveByte(timeoutMs) : 0; }
+std::uint8_t ReadLinkByte(TLink& link, int timeoutMs) { return link ? link->ReceiveByte(timeoutMs) : 0; }
 
-bool LinkLost() { return LinkPort && LinkPort->DeviceGone(); }
+bool LinkLost(const TLink& link) { return link && link->DeviceGone(); }
 
 }  // namespace vestok

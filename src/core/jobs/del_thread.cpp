@@ -51,7 +51,7 @@ bool TDelThread::ExchangeRecord() {
       return false;
   }
   std::string payload;
-  const CommandResult result = SendAndReceive(BuildDeleteCommand(currentNo_), payload);
+  const CommandResult result = SendAndReceive(link_, BuildDeleteCommand(currentNo_), payload);
   if (result == CommandResult::NotSent) return false;
   if (result == CommandResult::Replied && IsAcknowledgement(payload)) return true;
   ReportRecordError();

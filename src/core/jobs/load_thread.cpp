@@ -1,6 +1,5 @@
 #include "jobs/load_thread.h"
 
-#include "config/link_settings.h"
 #include "ecr/exchange.h"
 #include "text/decimal_separator.h"
 
@@ -63,10 +62,10 @@ void TLoadThread::ExchangeRecord() {
   }
   for (std::int32_t attempt = 1;; ++attempt) {
     std::string payload;
-    const CommandResult result = SendAndReceive(record, payload);
+    const CommandResult result = SendAndReceive(link_, record, payload);
     if (result == CommandResult::NotSent) return;
     if (result == CommandResult::Replied && IsAcknowledgement(payload)) return;
-    if (std::int64_t(attempt) >= std::int64_t(LinkSettings.RetryCmd) + 1) {
+    if (std::int64_t(attempt) >= std::int64_t(link_.Settings.RetryCmd) + 1) {
       ReportRecordError();
       return;
     }

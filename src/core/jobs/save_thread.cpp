@@ -52,7 +52,7 @@ void TSaveThread::RequestRecord() {
       return;
   }
   std::string payload;
-  switch (SendAndReceive(BuildRequest(command_, currentNo_), payload)) {
+  switch (SendAndReceive(link_, BuildRequest(command_, currentNo_), payload)) {
     case CommandResult::Replied:
       lastReply_ = std::move(payload);
       break;

@@ -2,7 +2,6 @@
 
 #include <exception>
 
-#include "config/link_settings.h"
 #include "ecr/exchange.h"
 #include "ecr/link_port.h"
 #include "text/number_text.h"
@@ -11,6 +10,7 @@ namespace vestok {
 
 TTransferJob::TTransferJob(const JobTexts& texts, JobSetup setup)
     : table_(setup.Table),
+      link_(setup.Link),
       selection_(std::move(setup.Selection)),
       texts_(texts),
       host_(setup.Host),
@@ -56,12 +56,12 @@ void TTransferJob::Run() {
   }
   try {
     OnMainThread([this] { Prepare(); });
-    if (OpenLink(portName_, speed_)) RecordLoop();
+    if (OpenLink(link_, portName_, speed_)) RecordLoop();
   } catch (...) {
     // A step outside any record failed (the table refused a move): no further
     // record can be worked on, so the job ends as usual.
   }
-  CloseLink();
+  CloseLink(link_);
   try {
     OnMainThread([this] { EndJob(); });
   } catch (...) {
@@ -91,7 +91,7 @@ bool TTransferJob::EndOnLostLink(std::int32_t recordNo, std::int32_t errorsBefor
   // upload would pass over its rows in silence. The record in hand counts as
   // failed (its own steps may have failed without a line, as for a port that
   // refuses a send) and the job ends with its verdict with errors.
-  if (!LinkLost()) return false;
+  if (!LinkLost(link_)) return false;
   currentNo_ = recordNo;  // the download has moved on to the next number already
   if (errorCount_ == errorsBefore) ReportRecordError();
   return true;
@@ -153,9 +153,9 @@ void TTransferJob::GuardRecordStep(const std::function<void()>& step) {
 }
 
 TTransferJob::Opening TTransferJob::OpenExchange() {
-  switch (SelectionHandshake(std::int16_t(LinkSettings.LogicNo), LinkSettings.CableTimeout)) {
+  switch (SelectionHandshake(link_, std::int16_t(link_.Settings.LogicNo), link_.Settings.CableTimeout)) {
     case HandshakeResult::Ready:
-      PurgeLink();
+      PurgeLink(link_);
       return Opening::Ready;
     case HandshakeResult::NoAnswer:
     case HandshakeResult::BadAnswer:

@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "ecr/link_port.h"
 #include "jobs/job_host.h"
 #include "jobs/main_thread.h"
 #include "jobs/operation_log.h"
@@ -57,11 +58,12 @@ using RowSelection = std::optional<std::vector<Bookmark>>;
 struct JobSetup {
   IJobHost& Host;
   IMainThread& MainThread;
-  std::string PortName;  // LinkSettings.PortName at creation
-  std::int32_t Speed;    // LinkSettings.Speed at creation
+  std::string PortName;  // the link's PortName at creation
+  std::int32_t Speed;    // the link's Speed at creation
   DocumentTable& Table;
   RowSelection Selection;
   TOperationLog& OperationLog;
+  TLink& Link;  // the job's own link (the window's LinkPort in the window)
 };
 
 class TTransferJob {
@@ -109,6 +111,7 @@ class TTransferJob {
   void GuardRecordStep(const std::function<void()>& step);
 
   DocumentTable& table_;
+  TLink& link_;
   const RowSelection selection_;
   std::size_t selectionIndex_ = 0;
   std::int32_t currentNo_ = 0;

@@ -29,18 +29,13 @@ std::optional<std::int32_t> DetectSpeedFromEntry(const std::string& entry) {
   return ParseInt32(TrimBlanks(entry));
 }
 
-namespace {
-
-bool DefaultQuery(const std::string& port, std::int32_t speed, std::int16_t logicNo, int timeoutMs,
-                  std::string& fiscalNumber) {
-  return ReadFiscalNumber(port, speed, logicNo, timeoutMs, fiscalNumber) == FiscalQueryOk;
-}
-
-}  // namespace
-
-void RunDetectScan(const TDetectScanSetup& setup, const TDetectScanHooks& hooks) {
+void RunDetectScan(TLink& link, const TDetectScanSetup& setup, const TDetectScanHooks& hooks) {
   const auto stopped = [&] { return hooks.StopRequested && hooks.StopRequested(); };
-  const auto& query = hooks.Query ? hooks.Query : DefaultQuery;
+  const auto defaultQuery = [&link](const std::string& port, std::int32_t speed, std::int16_t logicNo, int timeoutMs,
+                                    std::string& fiscalNumber) {
+    return ReadFiscalNumber(link, port, speed, logicNo, timeoutMs, fiscalNumber) == FiscalQueryOk;
+  };
+  const auto& query = hooks.Query ? hooks.Query : decltype(hooks.Query)(defaultQuery);
   const int combinations = DetectCombinations(setup);
   const double step = combinations > 0 ? 100.0 / combinations : 0.0;
   double progress = 0.0;

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "ecr/link_port.h"
+
 namespace vestok {
 
 // A register that answered.
@@ -43,7 +45,7 @@ struct TDetectScanHooks {
   std::function<void(const std::string& action, int progress)> Trying;
   // Each register that answers, at once.
   std::function<void(const TDetectFound& found)> Found;
-  // The query; ReadFiscalNumber when empty.
+  // The query; ReadFiscalNumber on the scan's link when empty.
   std::function<bool(const std::string& port, std::int32_t speed, std::int16_t logicNo, int timeoutMs,
                      std::string& fiscalNumber)>
       Query;
@@ -56,6 +58,7 @@ int DetectCombinations(const TDetectScanSetup& setup);
 // A speed entry ("  4800", "19200") as an integer, leading blanks skipped.
 std::optional<std::int32_t> DetectSpeedFromEntry(const std::string& entry);
 
-void RunDetectScan(const TDetectScanSetup& setup, const TDetectScanHooks& hooks);
+// Every query of the default kind runs on `link`, with its settings.
+void RunDetectScan(TLink& link, const TDetectScanSetup& setup, const TDetectScanHooks& hooks);
 
 }  // namespace vestok

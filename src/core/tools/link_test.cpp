@@ -14,17 +14,18 @@ enum class AnswerEnd { FrameEnd, TooManyTimeouts, Stopped };
 
 class TLinkTestRun {
  public:
-  TLinkTestRun(const TLinkTestSetup& setup, const TLinkTestHooks& hooks) : setup_(setup), hooks_(hooks) {}
+  TLinkTestRun(TLink& link, const TLinkTestSetup& setup, const TLinkTestHooks& hooks)
+      : link_(link), setup_(setup), hooks_(hooks) {}
 
   TLinkTestCounters Run() {
-    if (!setup_.Speed || !OpenLink(setup_.PortName, *setup_.Speed)) return counters_;
+    if (!setup_.Speed || !OpenLink(link_, setup_.PortName, *setup_.Speed)) return counters_;
     for (std::int32_t block = 1; block <= setup_.Blocks; ++block) {
       // A port whose device has gone away would count the rest of the blocks
       // as sent in a spin of counter updates, sending nothing.
-      if (Stopped() || LinkLost()) break;
+      if (Stopped() || LinkLost(link_)) break;
       RunBlock();
     }
-    CloseLink();
+    CloseLink(link_);
     return counters_;
   }
 
@@ -37,20 +38,20 @@ class TLinkTestRun {
   }
 
   void RunBlock() {
-    PurgeLink();
-    SelectEcr(setup_.LogicNo);
+    PurgeLink(link_);
+    SelectEcr(link_, setup_.LogicNo);
     Count(&TLinkTestCounters::BlocksSent);
-    if (WaitForData(setup_.TimeoutMs)) ReadAnswer();
-    SendRaw(std::string(1, AckChar));
-    DeselectAll();
+    if (WaitForData(link_, setup_.TimeoutMs)) ReadAnswer();
+    SendRaw(link_, std::string(1, AckChar));
+    DeselectAll(link_);
   }
 
   // One byte of the answer; a read that fails counts as a byte time-out.
   // Besides the time-out itself that is a port that has gone away: it fails
   // every read at once, and counting it is what ends such an answer.
   char ReadByte(int& blockTimeouts) {
-    const auto b = static_cast<char>(ReadLinkByte(setup_.TimeoutMs));
-    if (LinkPort && LinkPort->LastErrorCode != 0) {
+    const auto b = static_cast<char>(ReadLinkByte(link_, setup_.TimeoutMs));
+    if (link_ && link_->LastErrorCode != 0) {
       ++blockTimeouts;
       Count(&TLinkTestCounters::ByteTimeouts);
     }
@@ -77,13 +78,14 @@ class TLinkTestRun {
     if (end != AnswerEnd::FrameEnd) return;
     // The two check bytes; one that does not come in time is a 0 byte and no
     // byte time-out.
-    for (int i = 0; i < 2; ++i) answer += static_cast<char>(ReadLinkByte(setup_.TimeoutMs));
+    for (int i = 0; i < 2; ++i) answer += static_cast<char>(ReadLinkByte(link_, setup_.TimeoutMs));
     Count(&TLinkTestCounters::BlocksReceived);
     // CheckReply itself passes over the lead byte and checks the rest.
     const bool good = answer.size() > 5 && CheckReply(answer);
     if (!good) Count(&TLinkTestCounters::CRCErrors);
   }
 
+  TLink& link_;
   const TLinkTestSetup& setup_;
   const TLinkTestHooks& hooks_;
   TLinkTestCounters counters_;
@@ -93,8 +95,8 @@ class TLinkTestRun {
 
 std::optional<std::int32_t> LinkTestSpeed(const std::string& text) { return ParseInt32(TrimBlanks(text)); }
 
-TLinkTestCounters RunLinkTest(const TLinkTestSetup& setup, const TLinkTestHooks& hooks) {
-  return TLinkTestRun(setup, hooks).Run();
+TLinkTestCounters RunLinkTest(TLink& link, const TLinkTestSetup& setup, const TLinkTestHooks& hooks) {
+  return TLinkTestRun(link, setup, hooks).Run();
 }
 
 }  // namespace vestok

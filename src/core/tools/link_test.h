@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "ecr/link_port.h"
+
 namespace vestok {
 
 struct TLinkTestCounters {
@@ -39,9 +41,9 @@ struct TLinkTestHooks {
 // an empty box or anything that is no number.
 std::optional<std::int32_t> LinkTestSpeed(const std::string& text);
 
-// Opens the link, runs the blocks and closes the link again. When the speed
+// Opens `link`, runs the blocks and closes the link again. When the speed
 // is missing or the port cannot be opened nothing is sent and every counter
 // stays 0. Returns the final counters.
-TLinkTestCounters RunLinkTest(const TLinkTestSetup& setup, const TLinkTestHooks& hooks);
+TLinkTestCounters RunLinkTest(TLink& link, const TLinkTestSetup& setup, const TLinkTestHooks& hooks);
 
 }  // namespace vestok
