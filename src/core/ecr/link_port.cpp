@@ -1,6 +1,14 @@
 #include "ecr/link_port.h"
 
+#include <atomic>
+
 namespace vestok {
+namespace {
+std::atomic<IPortObserver*> link_observer{nullptr};
+}  // namespace
+
+void SetLinkObserver(IPortObserver* observer) { link_observer.store(observer); }
+IPortObserver* LinkObserver() { return link_observer.load(); }
 
 std::unique_ptr<TBlockSerial> LinkPort;
 
@@ -9,6 +17,7 @@ bool OpenLink(const std::string& portName, std::int32_t speed) {
   // is not held for the rest of the run.
   CloseLink();
   auto port = std::make_unique<TBlockSerial>();
+  port->SetObserver(LinkObserver());
   port->OpenPort(portName);
   if (port->LastErrorCode != 0) return false;
 
