@@ -55,6 +55,7 @@ double TLinkMonitor::Ms(Clock::time_point at) {
 
 void TLinkMonitor::Deliver() {
   if (lines_.empty()) return;
+  purged_ = lines_.back().Kind == TMonitorKind::Purge;
   for (ILinkMonitorSink* sink : sinks_) sink->MonitorLines(lines_);
   lines_.clear();
 }
@@ -86,6 +87,7 @@ void TLinkMonitor::PortOpened(const TBlockSerial& port, const std::string& name)
   EmitPendingOpen(at);
   last_error_ = 0;
   if (port.LastErrorCode == 0) {
+    open_port_ = &port;
     pending_open_ = PortLabel(port, name);
     pending_open_at_ = at;
     return;
@@ -120,6 +122,7 @@ void TLinkMonitor::LineSettingsWritten(const TBlockSerial& port) {
 void TLinkMonitor::BytesSent(const TBlockSerial& port, std::string_view sent, Clock::time_point handedOver) {
   const Clock::time_point at = Clock::now();
   std::lock_guard lock(mutex_);
+  purged_ = false;
   if (!sinks_.empty()) decoder_.Sent(Ms(handedOver), sent, lines_);
   NoteOutcome(port, at);
   Deliver();
@@ -128,6 +131,7 @@ void TLinkMonitor::BytesSent(const TBlockSerial& port, std::string_view sent, Cl
 void TLinkMonitor::BytesReceived(const TBlockSerial& port, std::string_view bytes, int timeoutMs) {
   const Clock::time_point at = Clock::now();
   std::lock_guard lock(mutex_);
+  purged_ = false;
   if (!sinks_.empty()) {
     if (!bytes.empty()) decoder_.Received(Ms(at), bytes, lines_);
     if (bytes.empty() && port.LastErrorCode == ErrTimeout) decoder_.Timeout(Ms(at), timeoutMs, true, lines_);
@@ -139,6 +143,7 @@ void TLinkMonitor::BytesReceived(const TBlockSerial& port, std::string_view byte
 void TLinkMonitor::WaitEnded(const TBlockSerial& port, int timeoutMs) {
   const Clock::time_point at = Clock::now();
   std::lock_guard lock(mutex_);
+  purged_ = false;
   if (!sinks_.empty() && port.LastErrorCode == 0) decoder_.Timeout(Ms(at), timeoutMs, false, lines_);
   NoteOutcome(port, at);
   Deliver();
@@ -147,7 +152,9 @@ void TLinkMonitor::WaitEnded(const TBlockSerial& port, int timeoutMs) {
 void TLinkMonitor::QueuesDiscarded(const TBlockSerial& port) {
   const Clock::time_point at = Clock::now();
   std::lock_guard lock(mutex_);
-  if (!sinks_.empty()) decoder_.PortEvent(Ms(at), TMonitorKind::Purge, {}, lines_);
+  // The purge an open makes of its own is part of the open; purges in a row
+  // (a deselection's, then the close's) show as one.
+  if (!sinks_.empty() && &port == open_port_ && !purged_) decoder_.PortEvent(Ms(at), TMonitorKind::Purge, {}, lines_);
   NoteOutcome(port, at);
   Deliver();
 }
@@ -157,6 +164,7 @@ void TLinkMonitor::PortClosed(const TBlockSerial& port) {
   std::lock_guard lock(mutex_);
   EmitPendingOpen(at);
   last_error_ = 0;
+  if (open_port_ == &port) open_port_ = nullptr;
   if (!sinks_.empty()) decoder_.PortEvent(Ms(at), TMonitorKind::Close, port.DeviceName, lines_);
   Deliver();
 }

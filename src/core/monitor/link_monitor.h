@@ -66,6 +66,8 @@ class TLinkMonitor final : public IPortObserver {
   std::optional<std::string> pending_open_;  // opened, line settings not yet written
   Clock::time_point pending_open_at_{};
   std::int32_t last_error_ = 0;
+  const TBlockSerial* open_port_ = nullptr;  // reported open, not yet closed
+  bool purged_ = false;  // nothing but a purge since the last purge line
   std::string last_failure_;
 };
 
