@@ -168,7 +168,7 @@ TfLineMonitor::TfLineMonitor(QWidget* parent, IDialogs* dialogs, std::size_t cap
   view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 4);
   view_->horizontalHeader()->setStretchLastSection(true);
-  const int widths[] = {80, 80, 70, 40, 300, 55};
+  const int widths[] = {80, 80, 70, 40, 430, 55};
   for (int c = 0; c < 6; ++c) view_->setColumnWidth(c, widths[c]);
 
   cbPause = new QCheckBox(QStringLiteral("&Pauza"), this);

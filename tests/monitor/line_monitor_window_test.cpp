@@ -205,3 +205,27 @@ TEST_F(LineMonitorWindowTest, ABatchRunWithVestokTraceWritesTheExchangeTheRegist
 
 }  // namespace
 }  // namespace vestok
+
+namespace vestok {
+namespace {
+
+// The picture of the monitor for the documentation, written only when
+// VESTOK_SCREENSHOT_DIR names a folder: the window after a download of the
+// operators.
+TEST_F(LineMonitorWindowTest, WritesAScreenshotWhenAsked) {
+  const char* dir = std::getenv("VESTOK_SCREENSHOT_DIR");
+  if (!dir) GTEST_SKIP() << "VESTOK_SCREENSHOT_DIR not set";
+  StartSim();
+  ShowWindow();
+  TfLineMonitor* monitor = OpenMonitor();
+  monitor->resize(1100, 520);
+  window->ShowTablePage(tkOperators);
+  RunConfirmed(window->aImportAll);
+  monitor->TakeLines();
+  monitor->View()->selectRow(monitor->Model()->rowCount() - 8);
+  QApplication::processEvents();
+  ASSERT_TRUE(monitor->grab().save(QString::fromUtf8(dir) + "/line-monitor.png"));
+}
+
+}  // namespace
+}  // namespace vestok
