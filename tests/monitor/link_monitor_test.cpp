@@ -8,6 +8,8 @@
 #include "ecr/fiscal_number.h"
 #include "monitor/link_monitor.h"
 #include "protocol/sim_line.h"
+#include "serial/pty_pair.h"
+#include "tools/link_test.h"
 
 namespace vestok {
 namespace {
@@ -70,6 +72,36 @@ TEST_F(LinkMonitorTest, APortThatIsMissingIsReportedWithItsReason) {
   EXPECT_EQ(lines[1].Text, "portul nu exista (dispozitivul lipseste sau nu este conectat)");
   EXPECT_EQ(TLinkMonitor::Instance().LastFailure(),
             "Portul /dev/vestok-no-such-port nu poate fi deschis: " + lines[1].Text);
+}
+
+TEST_F(LinkMonitorTest, ALinkTestWhoseCableIsPulledNamesTheLoss) {
+  test::PtyPair pty;
+  TLinkTestSetup setup;
+  setup.PortName = pty.path;
+  setup.Speed = 9600;
+  setup.TimeoutMs = 20;
+  setup.ByteTimeoutLimit = 3;
+  TLinkTestHooks hooks;
+  hooks.CountersChanged = [&](const TLinkTestCounters& c) {
+    if (c.BlocksSent == 2 && pty.master >= 0) pty.CloseMaster();
+  };
+  TLinkMonitor::Instance().ClearLastFailure();
+  std::thread worker([&] { RunLinkTest(setup, hooks); });
+  worker.join();
+  int errors = 0, selects = 0;
+  for (const TMonitorLine& line : sink.Lines()) {
+    errors += line.Kind == TMonitorKind::Error;
+    selects += line.Kind == TMonitorKind::Select;
+    if (line.Kind == TMonitorKind::Error) {
+      EXPECT_EQ(line.Text, "dispozitivul a disparut in timpul lucrului (cablu sau adaptor scos)");
+    }
+  }
+  EXPECT_EQ(selects, 2);
+  EXPECT_GE(errors, 1);
+  EXPECT_LE(errors, 3);  // one line for the loss, not one per failed call
+  EXPECT_EQ(TLinkMonitor::Instance().LastFailure(),
+            "Legatura cu casa de marcat s-a pierdut: dispozitivul a disparut in timpul lucrului (cablu sau adaptor "
+            "scos)");
 }
 
 }  // namespace

@@ -143,7 +143,7 @@ void TFrameDecoder::Start(TStream& s, double ms, State state, char b) {
   s.commandTail = -1;
 }
 
-void TFrameDecoder::Finish(TStream& s, TMonitorKind kind, TLines& out) {
+void TFrameDecoder::Finish(TStream& s, TMonitorKind kind) {
   TMonitorLine line;
   line.TimeMs = s.startMs;
   line.Direction = s.direction;
@@ -183,8 +183,8 @@ void TFrameDecoder::Finish(TStream& s, TMonitorKind kind, TLines& out) {
     default:
       break;
   }
-  if (kind != TMonitorKind::Deselect && kind != TMonitorKind::Select) line.Register = selected_;
-  else if (kind == TMonitorKind::Select) line.Register = selected_;
+  // A deselection concerns no register; every other frame the one selected.
+  if (kind != TMonitorKind::Deselect) line.Register = selected_;
   s.held = true;
   s.heldLine = std::move(line);
   s.heldFillerBefore = s.fillerBefore;
@@ -193,7 +193,6 @@ void TFrameDecoder::Finish(TStream& s, TMonitorKind kind, TLines& out) {
   s.fillerBefore = 0;
   s.state = State::Idle;
   s.commandTail = -1;
-  (void)out;
 }
 
 void TFrameDecoder::ReleaseHeld(TStream& s, TLines& out) {
@@ -228,7 +227,7 @@ void TFrameDecoder::Step(TStream& s, double ms, char b, TLines& out) {
         Start(s, ms, State::Command, b);
       } else if (b == AckChar) {
         Start(s, ms, State::Idle, b);
-        Finish(s, TMonitorKind::Ack, out);
+        Finish(s, TMonitorKind::Ack);
       } else {
         Start(s, ms, State::Noise, b);
       }
@@ -236,7 +235,7 @@ void TFrameDecoder::Step(TStream& s, double ms, char b, TLines& out) {
     case State::Deselect:
       if (b == DeselectChar) {
         s.frame += b;
-        if (s.frame.size() == 3) Finish(s, TMonitorKind::Deselect, out);
+        if (s.frame.size() == 3) Finish(s, TMonitorKind::Deselect);
         return;
       }
       break;
@@ -253,7 +252,7 @@ void TFrameDecoder::Step(TStream& s, double ms, char b, TLines& out) {
         return;
       }
       if (s.frame.size() == 2) break;
-      Finish(s, TMonitorKind::Select, out);
+      Finish(s, TMonitorKind::Select);
       Step(s, ms, b, out);
       return;
     case State::Command:
@@ -262,7 +261,7 @@ void TFrameDecoder::Step(TStream& s, double ms, char b, TLines& out) {
       if (s.commandTail < 0) {
         if (b == FrameEnd) s.commandTail = 2;
       } else if (--s.commandTail == 0) {
-        Finish(s, s.state == State::Command ? TMonitorKind::Command : TMonitorKind::Reply, out);
+        Finish(s, s.state == State::Command ? TMonitorKind::Command : TMonitorKind::Reply);
       }
       return;
     case State::Noise:
@@ -274,7 +273,7 @@ void TFrameDecoder::Step(TStream& s, double ms, char b, TLines& out) {
   }
   // The frame in progress cannot go on with this byte: what came so far is
   // stray, and the byte is looked at afresh.
-  Finish(s, TMonitorKind::Noise, out);
+  Finish(s, TMonitorKind::Noise);
   Step(s, ms, b, out);
 }
 
@@ -286,9 +285,9 @@ void TFrameDecoder::Feed(TStream& s, double ms, std::string_view bytes, TLines& 
 void TFrameDecoder::EndUnfinished(TStream& s, TLines& out) {
   ReleaseHeld(s, out);
   if (s.state == State::Select && s.frame.size() > 2) {
-    Finish(s, TMonitorKind::Select, out);
+    Finish(s, TMonitorKind::Select);
   } else if (s.state != State::Idle) {
-    Finish(s, TMonitorKind::Noise, out);
+    Finish(s, TMonitorKind::Noise);
   } else if (s.fillerBefore > 0) {
     TMonitorLine line;
     line.TimeMs = s.startMs;

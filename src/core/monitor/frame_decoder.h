@@ -83,10 +83,10 @@ class TFrameDecoder {
   void Feed(TStream& s, double ms, std::string_view bytes, TLines& out);
   void Step(TStream& s, double ms, char b, TLines& out);
   void Start(TStream& s, double ms, State state, char b);
-  void Finish(TStream& s, TMonitorKind kind, TLines& out);
+  // Ends the frame in progress as a line held for the filler after it.
+  void Finish(TStream& s, TMonitorKind kind);
   void EndUnfinished(TStream& s, TLines& out);
   void ReleaseHeld(TStream& s, TLines& out);
-  void Emit(TStream& s, TLines& out);
 
   TStream to_{TMonitorDirection::ToRegister};
   TStream from_{TMonitorDirection::FromRegister};

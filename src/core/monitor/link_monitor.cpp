@@ -74,17 +74,16 @@ void TLinkMonitor::NoteOutcome(const TBlockSerial& port, Clock::time_point at) {
   decoder_.PortEvent(Ms(at), TMonitorKind::Error, PortFailureReason(code, gone), lines_);
 }
 
-void TLinkMonitor::EmitPendingOpen(Clock::time_point at) {
+void TLinkMonitor::EmitPendingOpen() {
   if (!pending_open_) return;
   if (!sinks_.empty()) decoder_.PortEvent(Ms(pending_open_at_), TMonitorKind::Open, *pending_open_ + ": OK", lines_);
   pending_open_.reset();
-  (void)at;
 }
 
 void TLinkMonitor::PortOpened(const TBlockSerial& port, const std::string& name) {
   const Clock::time_point at = Clock::now();
   std::lock_guard lock(mutex_);
-  EmitPendingOpen(at);
+  EmitPendingOpen();
   last_error_ = 0;
   if (port.LastErrorCode == 0) {
     open_port_ = &port;
@@ -162,7 +161,7 @@ void TLinkMonitor::QueuesDiscarded(const TBlockSerial& port) {
 void TLinkMonitor::PortClosed(const TBlockSerial& port) {
   const Clock::time_point at = Clock::now();
   std::lock_guard lock(mutex_);
-  EmitPendingOpen(at);
+  EmitPendingOpen();
   last_error_ = 0;
   if (open_port_ == &port) open_port_ = nullptr;
   if (!sinks_.empty()) decoder_.PortEvent(Ms(at), TMonitorKind::Close, port.DeviceName, lines_);

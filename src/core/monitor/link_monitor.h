@@ -56,7 +56,9 @@ class TLinkMonitor final : public IPortObserver {
   void Deliver();
   // A failed operation: one error line per failure in a row.
   void NoteOutcome(const TBlockSerial& port, Clock::time_point at);
-  void EmitPendingOpen(Clock::time_point at);
+  // An open whose line settings never came (a port object of its own, or
+  // one released after a failure) is shown when the next event comes.
+  void EmitPendingOpen();
 
   mutable std::mutex mutex_;
   std::vector<ILinkMonitorSink*> sinks_;
