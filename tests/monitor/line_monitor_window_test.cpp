@@ -107,6 +107,24 @@ TEST_F(LineMonitorWindowTest, ShowsTheFramesOfTheQueryAndOfAOneRecordUploadInOrd
   // Filtered by kind, the view holds the commands only.
   monitor->cbKind->setCurrentIndex(monitor->cbKind->findText("command"));
   EXPECT_EQ(monitor->View()->model()->rowCount(), 1);
+  // Saved, the file holds what is shown, as the trace file would.
+  dialogs.QueueFileName(dir.filePath("monitor.txt"));
+  monitor->btSave->click();
+  EXPECT_EQ(test::ReadFileBytes(dir.filePath("monitor.txt").toStdString()), command + "\n");
+}
+
+TEST(LineMonitorModelTest, KeepsOnlyTheNewestLinesAndCountsTimeFromTheFirstShown) {
+  TMonitorModel model(3);
+  std::vector<TMonitorLine> lines(5);
+  for (int i = 0; i < 5; ++i) lines[std::size_t(i)].TimeMs = 100 + i;
+  model.Append({lines[0], lines[1]});
+  model.Append({lines[2], lines[3], lines[4]});
+  ASSERT_EQ(model.rowCount(), 3);
+  EXPECT_EQ(model.Line(0).TimeMs, 2);
+  EXPECT_EQ(model.data(model.index(2, TMonitorModel::ColTime), Qt::DisplayRole).toString(), "4.000");
+  model.Clear();
+  model.Append({lines[4]});
+  EXPECT_EQ(model.Line(0).TimeMs, 0);
 }
 
 TEST_F(LineMonitorWindowTest, ASilentRegisterShowsThreeSelectionsEachWithItsTimeout) {

@@ -80,20 +80,28 @@ const char* MonitorCheckName(TMonitorCheck check) {
   return "";
 }
 
+void AppendHexBytes(std::string& out, std::string_view bytes) {
+  if (bytes.empty()) return;
+  std::size_t at = out.size();
+  out.resize(at + bytes.size() * 3 - 1);
+  char* p = out.data() + at;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    if (i > 0) *p++ = ' ';
+    *p++ = kHex[b >> 4];
+    *p++ = kHex[b & 0x0F];
+  }
+}
+
 std::string HexBytes(std::string_view bytes) {
   std::string out;
-  out.reserve(bytes.size() * 3);
-  for (char c : bytes) {
-    const auto b = static_cast<unsigned char>(c);
-    if (!out.empty()) out += ' ';
-    out += kHex[b >> 4];
-    out += kHex[b & 0x0F];
-  }
+  AppendHexBytes(out, bytes);
   return out;
 }
 
 std::string ReadableBytes(std::string_view bytes) {
   std::string out;
+  out.reserve(bytes.size() + 8);
   for (char c : bytes) {
     const auto b = static_cast<unsigned char>(c);
     if (b == 0x0A) {
@@ -114,10 +122,10 @@ std::string ReadableBytes(std::string_view bytes) {
   return out;
 }
 
-std::string TraceLine(const TMonitorLine& line) {
+void AppendTraceLine(std::string& out, const TMonitorLine& line) {
   char time[32];
   const auto r = std::to_chars(time, time + sizeof time, line.TimeMs, std::chars_format::fixed, 3);
-  std::string out(time, r.ptr);
+  out.append(time, r.ptr);
   out += '\t';
   out += MonitorDirectionName(line.Direction);
   out += '\t';
@@ -126,13 +134,22 @@ std::string TraceLine(const TMonitorLine& line) {
   if (line.Register >= 0) out += IntToText(line.Register);
   out += '\t';
   for (char c : line.Text) {
+    if (static_cast<unsigned char>(c) >= 0x20 && static_cast<unsigned char>(c) < 0x80) {
+      out += c;
+      continue;
+    }
     const char32_t u = Cp1250ToUnicode(static_cast<unsigned char>(c));
     AppendUtf8(out, (u == U'\t' || u == U'\n' || u == U'\r') ? U' ' : u);
   }
   out += '\t';
   out += MonitorCheckName(line.Check);
   out += '\t';
-  out += HexBytes(line.Bytes);
+  AppendHexBytes(out, line.Bytes);
+}
+
+std::string TraceLine(const TMonitorLine& line) {
+  std::string out;
+  AppendTraceLine(out, line);
   return out;
 }
 

@@ -37,12 +37,14 @@ const char* MonitorDirectionName(TMonitorDirection direction);
 const char* MonitorCheckName(TMonitorCheck check);
 // The bytes in hex, two digits each, separated by blanks.
 std::string HexBytes(std::string_view bytes);
+void AppendHexBytes(std::string& out, std::string_view bytes);
 // Printable bytes of the code page as they are, the others as <LF>, <CR>,
 // <NUL> or <xx>.
 std::string ReadableBytes(std::string_view bytes);
 // The line as the trace file holds it: UTF-8, tab-separated columns (time in
 // ms with three decimals, direction, kind, register, text, check, bytes).
 std::string TraceLine(const TMonitorLine& line);
+void AppendTraceLine(std::string& out, const TMonitorLine& line);
 
 class TFrameDecoder {
  public:

@@ -18,13 +18,14 @@ class TTraceFileSink final : public ILinkMonitorSink {
 
   void MonitorLines(const std::vector<TMonitorLine>& lines) override {
     bool urgent = false;
+    text_.clear();
     for (const TMonitorLine& line : lines) {
-      text_ = TraceLine(line);
+      AppendTraceLine(text_, line);
       text_ += '\n';
-      std::fwrite(text_.data(), 1, text_.size(), file_);
       urgent = urgent || line.Kind == TMonitorKind::Open || line.Kind == TMonitorKind::Close ||
                line.Kind == TMonitorKind::Timeout || line.Kind == TMonitorKind::Error;
     }
+    std::fwrite(text_.data(), 1, text_.size(), file_);
     // The lines reach the file at least every 100 ms, and at once with a wait
     // that ran out, a failure, an open or a close: what came before a stall
     // is in the file while the program waits, and a killed program loses
@@ -75,7 +76,9 @@ void StopTraceFile() {
 bool StartTraceFromEnvironment() {
   const char* path = std::getenv("VESTOK_TRACE");
   if (path == nullptr || *path == '\0') return true;
-  return StartTraceFile(path);
+  if (StartTraceFile(path)) return true;
+  std::fprintf(stderr, "VESTOK_TRACE: nu se poate crea fisierul %s\n", path);
+  return false;
 }
 
 }  // namespace vestok

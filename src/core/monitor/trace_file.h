@@ -8,7 +8,8 @@
 namespace vestok {
 
 // Starts the trace into the file VESTOK_TRACE names; does nothing when it is
-// unset or empty. False when the file cannot be created.
+// unset or empty. False when the file cannot be created (the error output
+// then says so; the run goes on without a trace).
 bool StartTraceFromEnvironment();
 // Starts the trace into `path` (replacing a trace already running); false
 // when the file cannot be created.
