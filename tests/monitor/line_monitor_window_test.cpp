@@ -52,6 +52,7 @@ class LineMonitorWindowTest : public test::WindowTransferTest {
   }
   // Each line as its trace text, once the window has taken what came.
   static std::vector<std::string> Shown(TfLineMonitor* monitor) {
+    TLinkMonitor::Instance().Drain();
     monitor->TakeLines();
     std::vector<std::string> out;
     std::istringstream text(monitor->LinesText(false).toStdString());
@@ -239,6 +240,7 @@ TEST_F(LineMonitorWindowTest, WritesAScreenshotWhenAsked) {
   monitor->resize(1100, 520);
   window->ShowTablePage(tkOperators);
   RunConfirmed(window->aImportAll);
+  TLinkMonitor::Instance().Drain();
   monitor->TakeLines();
   monitor->View()->selectRow(monitor->Model()->rowCount() - 8);
   QApplication::processEvents();

@@ -21,6 +21,7 @@ class TCollect final : public ILinkMonitorSink {
     all.insert(all.end(), lines.begin(), lines.end());
   }
   std::vector<TMonitorLine> Lines() {
+    TLinkMonitor::Instance().Drain();
     std::lock_guard lock(mutex);
     return all;
   }

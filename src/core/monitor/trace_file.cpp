@@ -48,6 +48,10 @@ std::mutex trace_mutex;
 // Left to the end of the process: lines may come until the very last close.
 TTraceFileSink* trace_sink = nullptr;
 
+// At the end of the run the lines still being decoded go into the file
+// before the file's buffer is written out.
+void DrainAtExit() { TLinkMonitor::Instance().Drain(); }
+
 }  // namespace
 
 bool StartTraceFile(const std::string& path) {
@@ -56,18 +60,22 @@ bool StartTraceFile(const std::string& path) {
   if (!file) return false;
   TLinkMonitor& monitor = TLinkMonitor::Instance();
   if (trace_sink) {
+    monitor.Drain();
     monitor.RemoveSink(trace_sink);
     delete trace_sink;
   }
   trace_sink = new TTraceFileSink(file);
   monitor.AddSink(trace_sink);
   monitor.Attach();
+  static const bool drainAtExit = std::atexit(DrainAtExit) == 0;
+  (void)drainAtExit;
   return true;
 }
 
 void StopTraceFile() {
   std::lock_guard lock(trace_mutex);
   if (!trace_sink) return;
+  TLinkMonitor::Instance().Drain();
   TLinkMonitor::Instance().RemoveSink(trace_sink);
   delete trace_sink;
   trace_sink = nullptr;
