@@ -8,6 +8,7 @@
 #include "config/link_settings.h"
 #include "ecr/window_link.h"
 #include "jobs/operation_log.h"
+#include "monitor/trace_file.h"
 #include "startup/batch_request.h"
 #include "startup/config_path.h"
 #include "ui/main_window.h"
@@ -39,6 +40,7 @@ int main(int argc, char** argv) {
   RunBatchOffScreenWithoutDisplay(argc, argv);
   QApplication app(argc, argv);  // takes its own options (-platform, ...) out of argv
   vestok::ReadLinkSettings(vestok::LinkSettings, vestok::ConfigFilePath());
+  vestok::StartTraceFromEnvironment();  // VESTOK_TRACE: every line of the link into that file
   vestok::OperationLog = std::make_unique<vestok::TOperationLog>();
   QApplication::setApplicationName("Vestok 4");
 

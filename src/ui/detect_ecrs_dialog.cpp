@@ -18,6 +18,7 @@
 #include "serial/serial_ports.h"
 #include "ui/detect_thread.h"
 #include "ui/dialogs.h"
+#include "ui/link_status_line.h"
 #include "ui/port_tool_text.h"
 
 namespace vestok {
@@ -153,6 +154,7 @@ void TfDetectECRs::BuildControls() {
   layout->addWidget(new QLabel(QStringLiteral("Selectati una dintre casele detectate"), this));
   layout->addWidget(Gauge);
   layout->addLayout(action);
+  layout->addWidget(lStatus = CreateLinkStatusLine(this));
   layout->addLayout(closing);
 
   connect(btStart, &QPushButton::clicked, this, &TfDetectECRs::StartScan);
@@ -189,7 +191,11 @@ void TfDetectECRs::StartScan() {
     Gauge->setValue(progress);
   };
   display.Found = [this](const TDetectFound& found) { AddFound(found); };
-  display.Finished = [this] { ScanFinished(); };
+  display.Finished = [this] {
+    ScanFinished();
+    LinkRunEnded(lStatus);
+  };
+  LinkRunStarting(lStatus);
   thread_ = std::make_unique<TDetectThread>(std::move(display));
   thread_->start();
 }

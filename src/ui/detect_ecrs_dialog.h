@@ -10,6 +10,7 @@
 #include "startup/config_path.h"
 #include "tools/detect_scan.h"
 
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
@@ -70,6 +71,7 @@ class TfDetectECRs final : public QDialog {
   QPushButton* btStop = nullptr;
   QPushButton* btSave = nullptr;
   QPushButton* btCancel = nullptr;
+  QLabel* lStatus = nullptr;  // why the link failed during the last scan
 };
 
 // What the main window's "&Selectare / detectare case..." runs: the dialog,

@@ -24,6 +24,7 @@
 #include "ui/action_icons.h"
 #include "ui/detect_ecrs_dialog.h"
 #include "ui/item_report.h"
+#include "ui/line_monitor.h"
 #include "ui/main_window_job_host.h"
 #include "ui/pc_communication_dialog.h"
 #include "ui/qt_main_thread.h"
@@ -177,6 +178,7 @@ void TfMain::CreateMenus() {
   QMenu* settings = menuBar()->addMenu("&Setari");
   settings->setObjectName("mSettings");
   settings->addActions({aSettingsPCCommunication, aSettingsDetectECRs});
+  settings->addAction(CreateLineMonitorAction(this, &dialogs_));
 
   QMenu* help = menuBar()->addMenu("&Help");
   help->setObjectName("mHelp");

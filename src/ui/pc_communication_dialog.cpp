@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
@@ -15,6 +16,7 @@
 #include "serial/serial_ports.h"
 #include "text/number_text.h"
 #include "ui/dialogs.h"
+#include "ui/link_status_line.h"
 #include "ui/link_test_thread.h"
 #include "ui/port_tool_text.h"
 
@@ -113,6 +115,7 @@ void TfPCCommunication::BuildControls() {
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(columns);
+  layout->addWidget(lStatus = CreateLinkStatusLine(this));
   layout->addLayout(closing);
 
   connect(btStartTest, &QPushButton::clicked, this, &TfPCCommunication::StartTest);
@@ -146,7 +149,11 @@ void TfPCCommunication::StartTest() {
   TTestThreadDisplay display;
   display.Started = [this] { ShowIdle(false); };
   display.ShowCounters = [this](const TLinkTestCounters& counters) { ShowCounters(counters); };
-  display.Finished = [this] { ShowIdle(true); };
+  display.Finished = [this] {
+    ShowIdle(true);
+    LinkRunEnded(lStatus);
+  };
+  LinkRunStarting(lStatus);
   thread_ = std::make_unique<TTestThread>(std::move(setup), std::move(display));
   thread_->start();
 }

@@ -11,6 +11,7 @@
 #include "tools/link_test.h"
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSlider;
@@ -62,6 +63,7 @@ class TfPCCommunication final : public QDialog {
   QPushButton* btStopTest = nullptr;
   QPushButton* btOK = nullptr;
   QPushButton* btCancel = nullptr;
+  QLabel* lStatus = nullptr;  // why the last test stopped
 };
 
 // What the main window's "&Comunicatie PC..." runs: the dialog, modal,

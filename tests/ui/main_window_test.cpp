@@ -109,7 +109,7 @@ TEST_F(MainWindowTest, MenusAndToolbarHoldTheActionsInTheirOrder) {
   };
   EXPECT_EQ(names(menus[0]->menu()->actions()),
             QStringList({"aFileNew", "aFileOpen", "aFileSave", "aFileSaveAs", "aFilePrint", "-", "aFileExit"}));
-  EXPECT_EQ(names(menus[1]->menu()->actions()), QStringList({"aSettingsPCCommunication", "aSettingsDetectECRs"}));
+  EXPECT_EQ(names(menus[1]->menu()->actions()), QStringList({"aSettingsPCCommunication", "aSettingsDetectECRs", "aSettingsLineMonitor"}));
   EXPECT_EQ(names(menus[2]->menu()->actions()), QStringList({"aHelpUserManual", "-", "aHelpAbout"}));
 
   QStringList bar;

@@ -67,6 +67,13 @@ std::string BuildCommandFrame(std::string_view text);
 // than MinReplyLength is never valid.
 bool CheckReply(std::string_view reply);
 
+// Which bytes of a reply (lead byte included) its check bytes cover:
+// FromFirstByte, everything after the lead byte; AfterLeadingLF, a payload
+// that begins with LF covered from the byte after that LF; None when neither
+// comes out right.
+enum class ReplyCoverage { None, FromFirstByte, AfterLeadingLF };
+ReplyCoverage CheckReplyCoverage(std::string_view reply);
+
 // All bytes but the lead byte and the last three (CR and the check bytes);
 // empty for a reply shorter than four bytes.
 std::string ReplyPayload(std::string_view reply);

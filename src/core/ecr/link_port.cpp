@@ -1,12 +1,21 @@
 #include "ecr/link_port.h"
 
+#include <atomic>
+
 namespace vestok {
+namespace {
+std::atomic<IPortObserver*> link_observer{nullptr};
+}  // namespace
+
+void SetLinkObserver(IPortObserver* observer) { link_observer.store(observer); }
+IPortObserver* LinkObserver() { return link_observer.load(); }
 
 bool OpenLink(TLink& link, const std::string& portName, std::int32_t speed) {
   // A link left open by an earlier user is released first, so that its port
   // is not held for the rest of the run.
   CloseLink(link);
   auto port = std::make_unique<TBlockSerial>();
+  port->SetObserver(LinkObserver());
   port->OpenPort(portName);
   if (port->LastErrorCode != 0) return false;
 

@@ -38,4 +38,9 @@ std::uint8_t ReadLinkByte(TLink& link, int timeoutMs);
 // can succeed any more until it is opened again.
 bool LinkLost(const TLink& link);
 
+// The observer every link port is given when it is created (none by default):
+// the line monitor and the trace file watch the link through it.
+void SetLinkObserver(IPortObserver* observer);
+IPortObserver* LinkObserver();
+
 }  // namespace vestok

@@ -57,6 +57,7 @@ void TBlockSerial::SetErrno(int err) {
 void TBlockSerial::SetHangUp() { SetErrno(EIO); }
 
 void TBlockSerial::OpenPort(const std::string& name) {
+  const TOnExit notify([&] { if (observer_) observer_->PortOpened(*this, name); });
   if (IsOpen) {
     SetError(ErrAlreadyInUse);
     return;
@@ -117,6 +118,7 @@ void TBlockSerial::ReadLineSettings() {
 }
 
 void TBlockSerial::WriteLineSettings() {
+  const TOnExit notify([this] { if (observer_) observer_->LineSettingsWritten(*this); });
   if (!IsOpen) return SetErrno(EBADF);
   const TLineSettings& s = LineSettings;
   speed_t rate = B0;
@@ -156,6 +158,7 @@ void TBlockSerial::WriteLineSettings() {
 }
 
 void TBlockSerial::DiscardQueues() {
+  const TOnExit notify([this] { if (observer_) observer_->QueuesDiscarded(*this); });
   ReceiveBuffer.clear();
   receive_pos_ = 0;
   if (!IsOpen) return SetErrno(EBADF);
@@ -164,6 +167,7 @@ void TBlockSerial::DiscardQueues() {
 }
 
 void TBlockSerial::ClosePort() {
+  const TOnExit notify([this, wasOpen = IsOpen] { if (observer_ && wasOpen) observer_->PortClosed(*this); });
   if (IsOpen) {
     DiscardQueues();
     SetModemLines(Handle, TIOCM_RTS | TIOCM_DTR, false);

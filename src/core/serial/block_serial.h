@@ -11,6 +11,7 @@
 #include <string>
 
 #include "serial/line_errors.h"
+#include "serial/port_observer.h"
 
 namespace vestok {
 
@@ -82,6 +83,10 @@ class TBlockSerial {
   // The longest a send may stay in progress; CompletionTimeout unless a test
   // shortens it.
   void SetCompletionTimeout(int ms) { completion_timeout_ms_ = ms; }
+  // Who watches this port's traffic; none (the default) costs nothing. The
+  // observer must outlive the port.
+  void SetObserver(IPortObserver* observer) { observer_ = observer; }
+  IPortObserver* Observer() const { return observer_; }
 
   std::string DeviceName;
   int PortNumber = -1;
@@ -101,6 +106,7 @@ class TBlockSerial {
   // Errors of a device that has gone away (hang-up) as the errno to report.
   void SetHangUp();
   bool RefillReceiveBuffer(int timeoutMs);
+  bool WaitForInput(int timeoutMs);
   bool ReadQueued(int count);
   bool WaitTransmitterIdle(int timeoutMs);
   void TakeLineErrors();
@@ -113,6 +119,7 @@ class TBlockSerial {
   TLineErrorCounts counters_;
   bool have_counters_ = false;
   int completion_timeout_ms_ = CompletionTimeout;
+  IPortObserver* observer_ = nullptr;
 };
 
 }  // namespace vestok

@@ -95,6 +95,12 @@ void TBlockSerial::TakeLineErrors() {
 }
 
 bool TBlockSerial::WaitReadable(int timeoutMs) {
+  const bool readable = WaitForInput(timeoutMs);
+  if (observer_ && !readable) observer_->WaitEnded(*this, timeoutMs);
+  return readable;
+}
+
+bool TBlockSerial::WaitForInput(int timeoutMs) {
   if (!IsOpen) {
     SetErrno(EBADF);
     return false;
@@ -162,6 +168,7 @@ int TBlockSerial::SendBytes(const std::string& bytes) {
     return 0;
   }
   SetError(0);
+  const Clock::time_point handedOver = observer_ ? Clock::now() : Clock::time_point{};
   const Clock::time_point deadline = DeadlineAfter(completion_timeout_ms_);
   bool abandoned = false;
   std::size_t sent = 0;
@@ -206,6 +213,7 @@ int TBlockSerial::SendBytes(const std::string& bytes) {
     SetError(ErrTimeout);
   }
   TakeLineErrors();
+  if (observer_) observer_->BytesSent(*this, std::string_view(bytes).substr(0, sent), handedOver);
   return static_cast<int>(sent);
 }
 
@@ -244,7 +252,7 @@ bool TBlockSerial::RefillReceiveBuffer(int timeoutMs) {
     return false;
   }
   if (n > 0) return ReadQueued(n);
-  if (!WaitReadable(timeoutMs)) {
+  if (!WaitForInput(timeoutMs)) {
     if (LastErrorCode == 0) SetError(ErrTimeout);
     return false;
   }
@@ -263,7 +271,10 @@ std::uint8_t TBlockSerial::ReceiveByte(int timeoutMs) {
     return 0;
   }
   SetError(0);
-  if (BufferedInput() == 0) RefillReceiveBuffer(timeoutMs);
+  if (BufferedInput() == 0) {
+    RefillReceiveBuffer(timeoutMs);
+    if (observer_) observer_->BytesReceived(*this, std::string_view(ReceiveBuffer).substr(receive_pos_), timeoutMs);
+  }
   // After a line error the bytes read stay for the next call.
   if (LastErrorCode != 0 || BufferedInput() == 0) return 0;
   return static_cast<std::uint8_t>(ReceiveBuffer[receive_pos_++]);
