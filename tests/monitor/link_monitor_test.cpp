@@ -6,9 +6,10 @@
 #include <thread>
 
 #include "ecr/fiscal_number.h"
+#include "ecr/window_link.h"
 #include "monitor/link_monitor.h"
 #include "protocol/sim_line.h"
-#include "serial/pty_pair.h"
+#include "pty_pair.h"
 #include "tools/link_test.h"
 
 namespace vestok {
@@ -48,7 +49,7 @@ TEST_F(LinkMonitorTest, SeesEveryByteOfAQueryOnAWorkerThreadAsTheRegisterDid) {
   StartSim();
   std::uint8_t result = 255;
   std::string fiscal;
-  std::thread worker([&] { result = ReadFiscalNumber(sim->SlavePath(), 9600, 1, T, fiscal); });
+  std::thread worker([&] { result = ReadFiscalNumber(LinkPort, sim->SlavePath(), 9600, 1, T, fiscal); });
   worker.join();
   ASSERT_EQ(result, 0);
 
@@ -64,7 +65,7 @@ TEST_F(LinkMonitorTest, SeesEveryByteOfAQueryOnAWorkerThreadAsTheRegisterDid) {
 }
 
 TEST_F(LinkMonitorTest, APortThatIsMissingIsReportedWithItsReason) {
-  std::thread worker([] { EXPECT_FALSE(OpenLink("/dev/vestok-no-such-port", 9600)); });
+  std::thread worker([] { EXPECT_FALSE(OpenLink(LinkPort, "/dev/vestok-no-such-port", 9600)); });
   worker.join();
   const auto lines = sink.Lines();
   ASSERT_EQ(lines.size(), 2u);
@@ -87,7 +88,7 @@ TEST_F(LinkMonitorTest, ALinkTestWhoseCableIsPulledNamesTheLoss) {
     if (c.BlocksSent == 2 && pty.master >= 0) pty.CloseMaster();
   };
   TLinkMonitor::Instance().ClearLastFailure();
-  std::thread worker([&] { RunLinkTest(setup, hooks); });
+  std::thread worker([&] { RunLinkTest(LinkPort, setup, hooks); });
   worker.join();
   int errors = 0, selects = 0;
   for (const TMonitorLine& line : sink.Lines()) {
