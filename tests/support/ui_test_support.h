@@ -1,7 +1,6 @@
 #pragma once
-// Shared pieces of the window and tool tests: one application object for the
-// process, a wait that keeps the events running, file helpers, and the
-// scripted dialogs the windows are given.
+// Shared pieces of the window tests: one application object for the process,
+// a temporary folder, and file helpers.
 #include <QTemporaryDir>
 #include <functional>
 #include <string>
@@ -10,12 +9,10 @@
 
 namespace vestok::test {
 
-// Creates the process's QApplication on first use (offscreen in ctest), with
-// "." as the user's decimal separator.
+// Creates the process's QApplication on first use (offscreen in ctest).
 void EnsureApplication();
 
-// Handles the application's events until `done()` or `ms` milliseconds have
-// passed; false when the time ran out.
+// Handles the events until `done()` or `ms` milliseconds have passed.
 bool ServeUntil(const std::function<bool()>& done, int ms = 15000);
 
 std::string ReadFileBytes(const std::string& path);
