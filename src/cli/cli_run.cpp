@@ -102,6 +102,7 @@ enum class TJobType { Upload, Download, Delete };
 struct TJobOutcome {
   std::int32_t Records = 0;
   std::int32_t Errors = 0;
+  bool PortFailed = false;  // the job could not open the port (taken since the query)
 };
 
 class TRun {
@@ -222,6 +223,9 @@ class TRun {
     TJobOutcome outcome;
     outcome.Errors = job->ErrorCount();
     outcome.Records = downloadAll ? std::int32_t(table.RecordCount()) : host.Records();
+    // A job shows its first record only once its port is open.
+    outcome.PortFailed = host.Records() == 0 && (type == TJobType::Download || total > 0) && !stop_.Stopped();
+    if (outcome.PortFailed) output_.Error(reg_, "Portul " + settings_.PortName + " nu poate fi deschis");
     output_.Verdict(reg_, host.VerdictText(), outcome.Errors);
     report_.Records += outcome.Records;
     report_.Errors += outcome.Errors;
@@ -233,7 +237,10 @@ class TRun {
     return JobKind(selective ? table : setup_.Variant * 100 + table);
   }
 
-  int JobStatus(const TJobOutcome& outcome) const { return outcome.Errors > 0 ? kExitRecordErrors : kExitOk; }
+  static int JobStatus(const TJobOutcome& outcome) {
+    if (outcome.PortFailed) return kExitPortFailed;
+    return outcome.Errors > 0 ? kExitRecordErrors : kExitOk;
+  }
 
   int Download() {
     auto table = NewTable(setup_.Table);
@@ -285,10 +292,12 @@ class TRun {
       // All items of the register: their list is downloaded first.
       listed = RunJob(TJobType::Download, KindOf(tkItems, false), *table, std::nullopt);
       if (stop_.Stopped()) return kExitStopped;
+      if (listed.PortFailed) return kExitPortFailed;
     }
     // Each row is tried once: the delete job without a selection would send
     // a refused row again on every pass, until Stop.
     const TJobOutcome deleted = RunJob(TJobType::Delete, 0, *table, AllRows(*table));
+    if (deleted.PortFailed) return kExitPortFailed;
     return listed.Errors + deleted.Errors > 0 ? kExitRecordErrors : kExitOk;
   }
 
