@@ -1,0 +1,28 @@
+#pragma once
+// A plan of many registers: one CSV line per register and command
+// ("port,logic,variant,command,table,file"). Lines on different ports run at
+// the same time, one thread per port, each line on a link of its own; the
+// lines of one port (registers sharing a line) run one after another.
+#include <string>
+#include <vector>
+
+#include "cli/cli_run.h"
+
+namespace vestok::cli {
+
+struct TPlanLine {
+  int LineNo = 0;  // in the file, from 1
+  TRunSetup Setup;
+};
+
+// The plan's lines; `base` gives every setting a line does not name. Throws
+// UsageError naming the file's line for a line that is not understood.
+std::vector<TPlanLine> ParsePlan(const std::string& text, const TLinkSettings& base);
+
+// Runs the plan; the reports in plan order.
+std::vector<TRunReport> RunPlan(const std::vector<TPlanLine>& plan, TOutput& output, TStopSignal& stop);
+
+// The worst status of the reports (the largest); 0 for none.
+int WorstStatus(const std::vector<TRunReport>& reports);
+
+}  // namespace vestok::cli

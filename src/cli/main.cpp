@@ -1,0 +1,126 @@
+// vestok-cli: the transfers of the window for scripts, service technicians
+// and fleets of registers; no window system needed.
+#include <pthread.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <thread>
+
+#include "cli/cli_options.h"
+#include "cli/cli_output.h"
+#include "cli/cli_run.h"
+#include "cli/fleet.h"
+#include "startup/config_path.h"
+
+using namespace vestok;
+using namespace vestok::cli;
+
+namespace {
+
+// SIGINT and SIGTERM are blocked in every thread and taken by one thread of
+// their own, which stops the jobs; a second one ends the program at once.
+void WatchSignals(TStopSignal& stop) {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGINT);
+  sigaddset(&set, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &set, nullptr);
+  std::thread([set, &stop] {
+    for (int taken = 0;; ++taken) {
+      int sig = 0;
+      if (sigwait(&set, &sig) != 0) continue;
+      if (taken > 0) std::_Exit(kExitStopped);
+      stop.Stop();
+    }
+  }).detach();
+}
+
+bool ReadWholeFile(const std::string& path, std::string& text) {
+  struct stat st{};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream s;
+  s << in.rdbuf();
+  text = s.str();
+  return !in.bad();
+}
+
+int Usage(const std::string& message) {
+  std::cerr << "vestok-cli: " << message << "\n" << "Incercati 'vestok-cli --help'.\n";
+  return kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  static TStopSignal stop;
+  WatchSignals(stop);
+
+  TCliRequest request;
+  try {
+    request = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const UsageError& e) {
+    return Usage(e.what());
+  }
+  if (request.Command == TCommand::Help) {
+    std::cout << HelpText();
+    return kExitOk;
+  }
+
+  TLinkSettings settings;
+  const std::string config = request.ConfigPath.empty() ? ConfigFilePath() : request.ConfigPath;
+  if (!request.ConfigPath.empty()) {
+    struct stat st{};
+    if (::stat(config.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+      return Usage("Fisierul de configurare nu exista: " + config);
+  }
+  ReadLinkSettings(settings, config);
+  ApplyOverrides(request, settings);
+
+  const bool tty = ::isatty(STDERR_FILENO) == 1;
+  TOutput output(request.Json, tty && request.Command != TCommand::Fleet, std::cout, std::cerr);
+
+  if (request.Command == TCommand::Fleet) {
+    std::string text;
+    if (!ReadWholeFile(request.File, text)) {
+      std::cerr << "vestok-cli: Nu se poate citi planul " << request.File << "\n";
+      return kExitFileFailed;
+    }
+    std::vector<TPlanLine> plan;
+    try {
+      plan = ParsePlan(text, settings);
+    } catch (const UsageError& e) {
+      return Usage(e.what());
+    }
+    output.PrefixLines(true);
+    const std::vector<TRunReport> reports = RunPlan(plan, output, stop);
+    const int status = WorstStatus(reports);
+    output.SummaryTable(reports, status);
+    return status;
+  }
+
+  if (const std::string refusal = VariantRefusal(request.Command, request.Table, request.Variant,
+                                                 request.Numbers.has_value());
+      !refusal.empty())
+    return Usage(refusal);
+
+  TRunSetup setup;
+  setup.Command = request.Command;
+  setup.Table = request.Table;
+  setup.Variant = request.Variant;
+  setup.File = request.File;
+  setup.Numbers = request.Numbers;
+  setup.Settings = settings;
+  setup.Ports = request.Ports;
+  setup.Speeds = request.Speeds;
+  setup.LogicFrom = request.LogicFrom;
+  setup.LogicTo = request.LogicTo;
+  setup.Blocks = request.Blocks;
+  return RunCommand(setup, output, stop).Status;
+}
