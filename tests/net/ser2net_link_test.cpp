@@ -73,6 +73,9 @@ TEST_P(NetLink, FiscalNumberLinkTestAndDetection) {
   EXPECT_EQ(ReadFiscalNumber(port, 9600, 1, 200, fiscal), FiscalQueryOk);
   EXPECT_EQ(fiscal, "12\xFF" "34");
   EXPECT_EQ(ReadFiscalNumber(port, 4800, 1, 100, fiscal), Telnet() ? FiscalQueryExchangeFailed : FiscalQueryOk);
+  // Speed 0 is no speed: the open fails and leaves the server free.
+  EXPECT_FALSE(OpenLink(port, 0));
+  EXPECT_FALSE(LinkPort);
 
   TLinkTestSetup setup;
   setup.PortName = port;
@@ -169,6 +172,25 @@ TEST_P(NetLink, ServerStoppedMidUploadEndsTheJobWithErrorsAndClosesThePort) {
   EXPECT_EQ(Stored(SimTable::Items).size(), 2u);
   EXPECT_FALSE(LinkPort);
   EXPECT_FALSE(host.stopEnabled);
+}
+
+TEST_P(NetLink, ASlowLineBehindAFastNetworkIsWaitedFor) {
+  // The server takes a frame at once and the register hears it only after
+  // its far line has carried it at 1200 bit/s (about 8 ms a byte): longer
+  // than all the waits for the start of the reply (3 x 50 ms) and a reply
+  // that may not miss a single byte time-out.
+  TSimOptions options;
+  options.PaceBaud = 1200;
+  StartLine(std::move(options));
+  LinkSettings.CableTimeout = 50;
+  LinkSettings.RetryByte = 1;
+  DocumentTable items(TableDefinition(tkItems));
+  Opened(items);
+  AddRow(items, {"1", "ARTICOL CU NUME LUNG", "1", "5941234567890", "1.00", "0", "1", "1"});
+  job = std::make_unique<TLoadThread>(0, JobSetup{host, mainThread, port, 1200, items, std::nullopt, log});
+  job->WaitForEnd();
+  EXPECT_EQ(log.Lines().back(), "Incarcare articole incheiata fara erori");
+  EXPECT_EQ(Commands().size(), 1u);
 }
 
 TEST_P(NetLink, RefusedAndUnresolvableNamesFailTheOpenAtOnce) {
