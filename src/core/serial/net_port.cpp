@@ -172,6 +172,7 @@ int TNetPort::Open(std::string& errorText) {
   SetOption(fd_, IPPROTO_TCP, TCP_KEEPINTVL, KeepAliveIntervalS);
   SetOption(fd_, IPPROTO_TCP, TCP_KEEPCNT, KeepAliveProbes);
   SetOption(fd_, IPPROTO_TCP, TCP_USER_TIMEOUT, UserTimeoutMs);
+  SetOption(fd_, IPPROTO_TCP, TCP_QUICKACK, 1);
   if (!Telnet()) return 0;
   const int e = Negotiate(Clock::now() + std::chrono::milliseconds(NegotiationTimeoutMs));
   if (e != 0) Close();
@@ -240,6 +241,11 @@ int TNetPort::Pump() {
       return Fail(errno);
     }
     if (n == 0) return Fail(ECONNRESET);  // the server closed the connection
+    // Acknowledge at once: a server that sends a paced reply byte by byte
+    // without TCP_NODELAY would otherwise hold each byte until our delayed
+    // acknowledgement of the one before (some 40 ms a byte). Linux drops the
+    // flag again after a while, so it is set after every read.
+    SetOption(fd_, IPPROTO_TCP, TCP_QUICKACK, 1);
     if (pending_pos_ > 0 && pending_pos_ == pending_.size()) {
       pending_.clear();
       pending_pos_ = 0;
@@ -313,14 +319,7 @@ int TNetPort::Write(const char* data, std::size_t count, std::size_t& written) {
   if (fd_ < 0) return EBADF;
   if (Gone()) return gone_error_;
   if (const int e = Flush(Clock::now())) return e;
-  if (purges_answered_ && codec_.PurgeAnswers() < purges_sent_) {
-    const int e = WaitUntil(Clock::now() + std::chrono::milliseconds(PurgeAnswerWaitMs),
-                            [&] { return codec_.PurgeAnswers() >= purges_sent_; });
-    if (e == ETIMEDOUT)
-      purges_answered_ = false;
-    else if (e != 0)
-      return e;
-  }
+  if (const int e = AwaitPurgeAnswer()) return e;
   const std::string encoded = Telnet() ? telnet::EscapeData(std::string_view(data, count)) : std::string(data, count);
   ssize_t n = 0;
   while ((n = send(fd_, encoded.data(), encoded.size(), MSG_NOSIGNAL | MSG_DONTWAIT)) < 0 && errno == EINTR) {
@@ -342,13 +341,23 @@ int TNetPort::Write(const char* data, std::size_t count, std::size_t& written) {
   return 0;
 }
 
+int TNetPort::AwaitPurgeAnswer() {
+  if (!purges_answered_ || codec_.PurgeAnswers() >= purges_sent_) return 0;
+  const int e = WaitUntil(Clock::now() + std::chrono::milliseconds(PurgeAnswerWaitMs),
+                          [&] { return codec_.PurgeAnswers() >= purges_sent_; });
+  if (e == ETIMEDOUT) purges_answered_ = false;
+  return e == ETIMEDOUT ? 0 : e;
+}
+
 int TNetPort::Discard() {
   if (fd_ < 0) return EBADF;
-  const int e = Pump();
+  int e = Pump();
+  // ser2net answers only one of two purges that come together: the last one
+  // is waited for before the next goes.
+  if (e == 0 && Telnet()) e = AwaitPurgeAnswer();
   pending_.clear();
   pending_pos_ = 0;
-  if (e != 0) return e;
-  if (!Telnet()) return 0;
+  if (e != 0 || !Telnet()) return e;
   ++purges_sent_;
   return SendControl(telnet::ComPortRequest(telnet::CpPurgeData, telnet::PurgeReceive),
                      Clock::now() + std::chrono::milliseconds(NegotiationTimeoutMs));

@@ -105,6 +105,8 @@ class TNetPort {
   // waiting for the socket at most until the deadline.
   int SendControl(const std::string& bytes, Clock::time_point deadline);
   int Flush(Clock::time_point deadline);
+  // Waits (at most PurgeAnswerWaitMs) for the answer to the last purge.
+  int AwaitPurgeAnswer();
   int WaitUntil(Clock::time_point deadline, const std::function<bool()>& done);
 
   TNetAddress address_;
