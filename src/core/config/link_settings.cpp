@@ -1,6 +1,7 @@
 #include "config/link_settings.h"
 
 #include "config/ini_file.h"
+#include "serial/net_address.h"
 #include "serial/port_name.h"
 #include "text/ascii.h"
 #include "text/number_text.h"
@@ -21,8 +22,9 @@ std::int32_t ReadInteger(const IniFile& ini, const char* key, std::int32_t fallb
 std::string PortValue(const std::string& name) {
   const int n = PortNumberFromName(name);
   if (n >= 1) return IntToText(n);
-  // A device path (a USB adapter, a pseudo-terminal) is kept as it stands.
-  if (name.starts_with("/")) return name;
+  // A device path (a USB adapter, a pseudo-terminal) or a network port
+  // (tcp://, rfc2217://) is kept as it stands.
+  if (name.starts_with("/") || IsNetworkPortName(name)) return name;
   const std::string after_com = name.size() > 3 ? name.substr(3) : std::string();
   throw ConfigWriteError("'" + after_com + "' is not a valid integer value");
 }
@@ -33,7 +35,7 @@ void ReadLinkSettings(TLinkSettings& s, const std::string& path) {
   IniFile ini;
   ini.Load(path);
   const auto port = ini.Value(kSection, "Port");
-  if (port && port->starts_with("/"))
+  if (port && (port->starts_with("/") || IsNetworkPortName(*port)))
     s.PortName = *port;
   else
     s.PortName = "COM" + IntToText(ReadInteger(ini, "Port", 1));

@@ -11,6 +11,8 @@
 #include <cerrno>
 
 #include "serial/line_speed.h"
+#include "serial/net_address.h"
+#include "serial/net_port.h"
 #include "serial/port_name.h"
 
 namespace vestok {
@@ -36,6 +38,7 @@ void MakeRaw(termios& tio) {
 
 }  // namespace
 
+TBlockSerial::TBlockSerial() = default;
 TBlockSerial::~TBlockSerial() { ClosePort(); }
 
 void TBlockSerial::SetError(std::int32_t code) {
@@ -50,7 +53,8 @@ void TBlockSerial::SetErrno(int err) {
   if (err == 0) err = EIO;
   // With CLOCAL set a terminal never hangs up for a lost carrier: these
   // codes mean the device itself is gone.
-  if (IsOpen && (err == EIO || err == ENXIO || err == ENODEV)) device_gone_ = true;
+  // A network port knows for itself when its connection has dropped.
+  if (IsOpen && (err == EIO || err == ENXIO || err == ENODEV || (net_ && net_->Gone()))) device_gone_ = true;
   SetError(err);
 }
 
@@ -67,6 +71,10 @@ void TBlockSerial::OpenPort(const std::string& name) {
   device_gone_ = false;
   PortNumber = PortNumberFromName(name);
   DeviceName = DevicePathFromName(name);
+  if (IsNetworkPortName(name)) {
+    OpenNetwork(name);
+    return;
+  }
 
   const int fd = ::open(DeviceName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
@@ -98,6 +106,7 @@ void TBlockSerial::OpenPort(const std::string& name) {
 
 void TBlockSerial::ReadLineSettings() {
   if (!IsOpen) return SetErrno(EBADF);
+  if (net_) return ReadNetLineSettings();
   termios tio{};
   if (tcgetattr(Handle, &tio) != 0) return SetErrno(errno);
   LineSettings.Speed = SpeedForTerminalRate(cfgetospeed(&tio));
@@ -120,6 +129,7 @@ void TBlockSerial::ReadLineSettings() {
 void TBlockSerial::WriteLineSettings() {
   const TOnExit notify([this] { if (observer_) observer_->LineSettingsWritten(*this); });
   if (!IsOpen) return SetErrno(EBADF);
+  if (net_) return WriteNetLineSettings();
   const TLineSettings& s = LineSettings;
   speed_t rate = B0;
   if (!TerminalRateForSpeed(s.Speed, rate)) return SetErrno(EINVAL);
@@ -162,13 +172,17 @@ void TBlockSerial::DiscardQueues() {
   ReceiveBuffer.clear();
   receive_pos_ = 0;
   if (!IsOpen) return SetErrno(EBADF);
+  if (net_) return DiscardNetwork();
   if (tcflush(Handle, TCIFLUSH) != 0) return SetErrno(errno);
   SetError(0);
 }
 
 void TBlockSerial::ClosePort() {
   const TOnExit notify([this, wasOpen = IsOpen] { if (observer_ && wasOpen) observer_->PortClosed(*this); });
-  if (IsOpen) {
+  if (IsOpen && net_) {
+    DiscardQueues();
+    CloseNetwork();
+  } else if (IsOpen) {
     DiscardQueues();
     SetModemLines(Handle, TIOCM_RTS | TIOCM_DTR, false);
     // The exclusive flag outlives our descriptor on a pseudo-terminal whose

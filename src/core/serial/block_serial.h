@@ -6,14 +6,20 @@
 //
 // On Linux the port is a terminal device opened non-blocking; every wait is a
 // poll() with a time-out, so no call busy-waits and none waits forever.
+// A name "tcp://HOST:PORT" or "rfc2217://HOST:PORT" opens a connection to a
+// serial device server instead (serial/net_port.h): the same operations, the
+// socket in place of the terminal.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "serial/line_errors.h"
 #include "serial/port_observer.h"
 
 namespace vestok {
+
+class TNetPort;
 
 enum SerialError : std::int32_t {
   ErrAlreadyOwned = 9991,      // "Port owned by other process"
@@ -51,7 +57,7 @@ class TBlockSerial {
   static constexpr int CompletionTimeout = 30000;  // ms
   static constexpr int DataBits = 8;
 
-  TBlockSerial() = default;
+  TBlockSerial();
   ~TBlockSerial();  // closes first
   TBlockSerial(const TBlockSerial&) = delete;
   TBlockSerial& operator=(const TBlockSerial&) = delete;
@@ -75,7 +81,7 @@ class TBlockSerial {
 
   // True once the open device has gone away (hang-up, or the device answers
   // with EIO, ENXIO or ENODEV): a pseudo-terminal whose far end was closed, a
-  // USB adapter that was pulled. It stays gone until the port is closed;
+  // USB adapter that was pulled, a network connection that dropped. It stays gone until the port is closed;
   // every further operation fails at once.
   bool DeviceGone() const { return device_gone_; }
   // Bytes of ReceiveBuffer not yet handed out by ReceiveByte.
@@ -112,6 +118,15 @@ class TBlockSerial {
   void TakeLineErrors();
   int QueryInput(int& count);   // 0 or an errno
   int QueryOutput(int& count);  // 0 or an errno
+  // The network side (block_serial_net.cpp), where the terminal has its calls.
+  void OpenNetwork(const std::string& name);
+  void ReadNetLineSettings();
+  void WriteNetLineSettings();
+  bool WaitNetReadable(int timeoutMs);
+  long NetWrite(const char* data, std::size_t count);  // as write(): -1 with errno
+  long NetRead(char* out, std::size_t count);         // as read(): -1 with errno
+  void DiscardNetwork();
+  void CloseNetwork();
 
   std::size_t receive_pos_ = 0;  // first byte of ReceiveBuffer not yet handed out
   bool lock_held_ = false;
@@ -120,6 +135,7 @@ class TBlockSerial {
   bool have_counters_ = false;
   int completion_timeout_ms_ = CompletionTimeout;
   IPortObserver* observer_ = nullptr;
+  std::unique_ptr<TNetPort> net_;  // set while a network port is open
 };
 
 }  // namespace vestok

@@ -13,6 +13,7 @@
 
 #include "serial/block_serial.h"
 #include "serial/line_speed.h"
+#include "serial/net_port.h"
 
 namespace vestok {
 namespace {
@@ -49,11 +50,18 @@ void Nap(int ms) { poll(nullptr, 0, ms); }
 
 int TBlockSerial::QueryInput(int& count) {
   count = 0;
+  if (net_) {
+    const int e = net_->Pump();
+    count = static_cast<int>(net_->Pending());
+    return e;
+  }
   return ioctl(Handle, FIONREAD, &count) == 0 ? 0 : errno;
 }
 
 int TBlockSerial::QueryOutput(int& count) {
   count = 0;
+  // A send to the network is complete once the socket has taken every byte.
+  if (net_) return 0;
   return ioctl(Handle, TIOCOUTQ, &count) == 0 ? 0 : errno;
 }
 
@@ -86,6 +94,11 @@ int TBlockSerial::QueuedOutput() {
 }
 
 void TBlockSerial::TakeLineErrors() {
+  if (net_) {
+    const std::int32_t code = net_->TakeLineErrorCode();
+    if (code != 0 && LastErrorCode == 0) SetError(code);
+    return;
+  }
   if (!have_counters_) return;
   TLineErrorCounts now;
   if (!ReadLineErrorCounts(Handle, now)) return;
@@ -113,6 +126,7 @@ bool TBlockSerial::WaitForInput(int timeoutMs) {
     return false;
   }
   if (n > 0) return true;
+  if (net_) return WaitNetReadable(timeoutMs);
   const int revents = PollUntil(Handle, POLLIN, DeadlineAfter(timeoutMs));
   if (revents < 0) {
     SetErrno(errno);
@@ -173,7 +187,8 @@ int TBlockSerial::SendBytes(const std::string& bytes) {
   bool abandoned = false;
   std::size_t sent = 0;
   while (sent < bytes.size() && LastErrorCode == 0) {
-    const ssize_t r = write(Handle, bytes.data() + sent, bytes.size() - sent);
+    const ssize_t r = net_ ? NetWrite(bytes.data() + sent, bytes.size() - sent)
+                           : write(Handle, bytes.data() + sent, bytes.size() - sent);
     if (r > 0) {
       sent += static_cast<std::size_t>(r);
       continue;
@@ -197,7 +212,7 @@ int TBlockSerial::SendBytes(const std::string& bytes) {
   // The send is complete when the driver's queue is empty and tcdrain has
   // seen the last byte into the transmitter. The queue is watched first so
   // that a transmitter that never empties cannot hold tcdrain for ever.
-  if (LastErrorCode == 0 && !abandoned) {
+  if (LastErrorCode == 0 && !abandoned && !net_) {
     if (!WaitTransmitterIdle(MsLeft(deadline))) {
       if (LastErrorCode == 0) abandoned = true;
     } else {
@@ -207,9 +222,10 @@ int TBlockSerial::SendBytes(const std::string& bytes) {
       if (r != 0) SetErrno(errno);
     }
   }
+  if (net_) net_->NoteSent(sent);
   if (abandoned) {
     // Only an abandoned send throws away its own unsent bytes.
-    tcflush(Handle, TCOFLUSH);
+    if (!net_) tcflush(Handle, TCOFLUSH);
     SetError(ErrTimeout);
   }
   TakeLineErrors();
@@ -221,7 +237,8 @@ bool TBlockSerial::ReadQueued(int count) {
   const std::size_t old = ReceiveBuffer.size();
   ReceiveBuffer.resize(old + static_cast<std::size_t>(count));
   ssize_t r = 0;
-  while ((r = read(Handle, ReceiveBuffer.data() + old, static_cast<std::size_t>(count))) < 0 &&
+  while ((r = net_ ? NetRead(ReceiveBuffer.data() + old, static_cast<std::size_t>(count))
+               : read(Handle, ReceiveBuffer.data() + old, static_cast<std::size_t>(count))) < 0 &&
          errno == EINTR) {
   }
   if (r < 0) {

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string_view>
 
+#include "serial/net_address.h"
 #include "serial/port_name.h"
 #include "text/ascii.h"
 
@@ -47,7 +48,9 @@ void AddEnvironmentPorts(std::vector<std::string>& list) {
   if (env == nullptr) return;
   std::string_view rest(env);
   while (!rest.empty()) {
-    const std::size_t colon = rest.find(':');
+    // A network port name holds colons of its own; the ":" after it parts it
+    // from the next name.
+    const std::size_t colon = rest.find(':', NetPortNameLength(rest));
     const std::string path(rest.substr(0, colon));
     rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
     if (path.empty()) continue;

@@ -1,0 +1,400 @@
+#include "serial/net_port.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <condition_variable>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "serial/block_serial.h"
+
+namespace vestok {
+namespace {
+
+using Clock = TNetPort::Clock;
+
+int MsLeft(Clock::time_point deadline) {
+  const auto left = deadline - Clock::now();
+  if (left <= Clock::duration::zero()) return 0;
+  return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
+}
+
+struct TSockAddr {
+  sockaddr_storage addr{};
+  socklen_t len = 0;
+};
+
+// The look-up of a host name runs on a thread of its own, so that a name
+// server that does not answer cannot hold the open past its deadline; an
+// abandoned look-up ends by itself later and frees what it found.
+struct TLookup {
+  std::mutex mutex;
+  std::condition_variable cv;
+  bool done = false;
+  int rc = 0;
+  int err = 0;
+  std::vector<TSockAddr> found;
+};
+
+int Resolve(const TNetAddress& address, Clock::time_point deadline, std::vector<TSockAddr>& out,
+            std::string& errorText) {
+  // An address written as numbers needs no look-up.
+  TSockAddr numeric;
+  auto* v4 = reinterpret_cast<sockaddr_in*>(&numeric.addr);
+  auto* v6 = reinterpret_cast<sockaddr_in6*>(&numeric.addr);
+  if (inet_pton(AF_INET, address.Host.c_str(), &v4->sin_addr) == 1) {
+    v4->sin_family = AF_INET;
+    v4->sin_port = htons(address.Port);
+    numeric.len = sizeof(sockaddr_in);
+    out.push_back(numeric);
+    return 0;
+  }
+  if (inet_pton(AF_INET6, address.Host.c_str(), &v6->sin6_addr) == 1) {
+    v6->sin6_family = AF_INET6;
+    v6->sin6_port = htons(address.Port);
+    numeric.len = sizeof(sockaddr_in6);
+    out.push_back(numeric);
+    return 0;
+  }
+  auto lookup = std::make_shared<TLookup>();
+  std::thread([lookup, host = address.Host, service = std::to_string(address.Port)] {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICSERV;
+    addrinfo* result = nullptr;
+    const int rc = getaddrinfo(host.c_str(), service.c_str(), &hints, &result);
+    const int err = errno;
+    std::vector<TSockAddr> found;
+    for (const addrinfo* a = rc == 0 ? result : nullptr; a; a = a->ai_next) {
+      TSockAddr s;
+      if (a->ai_addrlen > sizeof s.addr) continue;
+      std::memcpy(&s.addr, a->ai_addr, a->ai_addrlen);
+      s.len = a->ai_addrlen;
+      found.push_back(s);
+    }
+    if (result) freeaddrinfo(result);
+    std::lock_guard lock(lookup->mutex);
+    lookup->rc = rc;
+    lookup->err = err;
+    lookup->found = std::move(found);
+    lookup->done = true;
+    lookup->cv.notify_all();
+  }).detach();
+  std::unique_lock lock(lookup->mutex);
+  if (!lookup->cv.wait_until(lock, deadline, [&] { return lookup->done; })) return ETIMEDOUT;
+  if (lookup->rc == EAI_SYSTEM) return lookup->err ? lookup->err : EIO;
+  if (lookup->rc != 0) {
+    errorText = gai_strerror(lookup->rc);
+    return lookup->rc == EAI_AGAIN ? EAGAIN : ENXIO;  // the name gives no address
+  }
+  if (lookup->found.empty()) return ENXIO;
+  out = std::move(lookup->found);
+  return 0;
+}
+
+// Waits for `events` on fd until the deadline: the events seen, 0 on time-out,
+// -1 with errno on failure.
+int PollUntil(int fd, short events, Clock::time_point deadline) {
+  for (;;) {
+    pollfd p{fd, events, 0};
+    const int r = poll(&p, 1, MsLeft(deadline));
+    if (r > 0) return p.revents;
+    if (r == 0) return 0;
+    if (errno != EINTR) return -1;
+  }
+}
+
+void SetOption(int fd, int level, int name, int value) { setsockopt(fd, level, name, &value, sizeof value); }
+
+}  // namespace
+
+TNetPort::~TNetPort() { Close(); }
+
+int TNetPort::Fail(int err) {
+  if (gone_error_ == 0) gone_error_ = err;
+  return gone_error_;
+}
+
+int TNetPort::Connect(Clock::time_point deadline, std::string& errorText) {
+  std::vector<TSockAddr> addresses;
+  if (const int e = Resolve(address_, deadline, addresses, errorText)) return e;
+  int last = ECONNREFUSED;
+  for (const TSockAddr& a : addresses) {
+    const int fd = socket(a.addr.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+      last = errno;
+      continue;
+    }
+    int r = connect(fd, reinterpret_cast<const sockaddr*>(&a.addr), a.len);
+    int err = r == 0 ? 0 : errno;
+    if (r != 0 && (err == EINPROGRESS || err == EINTR)) {
+      const int revents = PollUntil(fd, POLLOUT, deadline);
+      if (revents < 0) {
+        err = errno;
+      } else if (revents == 0) {
+        err = ETIMEDOUT;
+      } else {
+        socklen_t len = sizeof err;
+        if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0) err = errno;
+      }
+    }
+    if (err == 0) {
+      fd_ = fd;
+      return 0;
+    }
+    ::close(fd);
+    last = err;
+    if (err == ETIMEDOUT || MsLeft(deadline) == 0) return ETIMEDOUT;
+  }
+  return last;
+}
+
+int TNetPort::Open(std::string& errorText) {
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(ConnectTimeoutMs);
+  if (const int e = Connect(deadline, errorText)) return e;
+  // Frames are small and each waits for its answer: no delay for coalescing.
+  SetOption(fd_, IPPROTO_TCP, TCP_NODELAY, 1);
+  SetOption(fd_, SOL_SOCKET, SO_KEEPALIVE, 1);
+  SetOption(fd_, IPPROTO_TCP, TCP_KEEPIDLE, KeepAliveIdleS);
+  SetOption(fd_, IPPROTO_TCP, TCP_KEEPINTVL, KeepAliveIntervalS);
+  SetOption(fd_, IPPROTO_TCP, TCP_KEEPCNT, KeepAliveProbes);
+  SetOption(fd_, IPPROTO_TCP, TCP_USER_TIMEOUT, UserTimeoutMs);
+  SetOption(fd_, IPPROTO_TCP, TCP_QUICKACK, 1);
+  if (!Telnet()) return 0;
+  const int e = Negotiate(Clock::now() + std::chrono::milliseconds(NegotiationTimeoutMs));
+  if (e != 0) Close();
+  return e;
+}
+
+int TNetPort::Negotiate(Clock::time_point deadline) {
+  using namespace telnet;
+  if (const int e = SendControl(codec_.Greeting(), deadline)) return e;
+  if (const int e = WaitUntil(deadline, [&] { return codec_.ComPortAgreed() || codec_.ComPortRefused(); }))
+    return e;
+  // A Telnet server without COM-PORT-CONTROL cannot set the line up.
+  if (!codec_.ComPortAgreed()) return EPROTONOSUPPORT;
+  const std::string requests = ComPortRequest(CpSetLineStateMask, LineOverrun | LineParity | LineFraming) +
+                               ComPortRequest(CpSetControl, ControlRtsOn) +
+                               ComPortRequest(CpSetControl, ControlDtrOn);
+  return SendControl(requests, deadline);
+}
+
+// Pumps the socket until `done` holds or the deadline passes (ETIMEDOUT).
+int TNetPort::WaitUntil(Clock::time_point deadline, const std::function<bool()>& done) {
+  for (;;) {
+    if (const int e = Pump()) return e;
+    if (done()) return 0;
+    const int revents = PollUntil(fd_, POLLIN, deadline);
+    if (revents < 0) return Fail(errno);
+    if (revents == 0) return ETIMEDOUT;
+  }
+}
+
+int TNetPort::ApplyLineSettings(const TLineSettings& s) {
+  using namespace telnet;
+  if (fd_ < 0) return EBADF;
+  if (Gone()) return gone_error_;
+  if (s.Speed <= 0 || s.DataBits < 5 || s.DataBits > 8 || (s.StopBits != 1 && s.StopBits != 2)) return EINVAL;
+  if (Telnet()) {
+    const bool hardware = s.RtsFlowControl || s.CtsFlowControl;
+    const std::uint8_t out = hardware ? ControlHardware : s.XonXoff ? ControlXonXoff : ControlNoFlow;
+    const std::uint8_t in = hardware ? ControlInHardware : s.XonXoff ? ControlInXonXoff : ControlInNoFlow;
+    const int answers = codec_.SpeedAnswers();
+    const std::string requests =
+        SetBaudRate(static_cast<std::uint32_t>(s.Speed)) +
+        ComPortRequest(CpSetDataSize, static_cast<std::uint8_t>(s.DataBits)) +
+        ComPortRequest(CpSetParity, s.ParityOn ? ParityEven : ParityNone) +
+        ComPortRequest(CpSetStopSize, s.StopBits == 2 ? StopBits2 : StopBits1) + ComPortRequest(CpSetControl, out) +
+        ComPortRequest(CpSetControl, in) + ComPortRequest(CpSetControl, s.DtrOn ? ControlDtrOn : ControlDtrOff);
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(NegotiationTimeoutMs);
+    if (const int e = SendControl(requests, deadline)) return e;
+    if (const int e = WaitUntil(deadline, [&] { return codec_.SpeedAnswers() > answers; })) return e;
+    // The server answers with the speed it has set: another one is a refusal.
+    if (codec_.ServerSpeed() != static_cast<std::uint32_t>(s.Speed)) return EINVAL;
+  }
+  speed_ = s.Speed;
+  return 0;
+}
+
+int TNetPort::Pump() {
+  if (fd_ < 0) return EBADF;
+  if (Gone()) return gone_error_;
+  char buf[4096];
+  while (Pending() < MaxPending) {
+    const ssize_t n = recv(fd_, buf, sizeof buf, MSG_DONTWAIT);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      if (errno == EAGAIN || errno == EWOULDBLOCK) break;
+      return Fail(errno);
+    }
+    if (n == 0) return Fail(ECONNRESET);  // the server closed the connection
+    // Acknowledge at once: a server that sends a paced reply byte by byte
+    // without TCP_NODELAY would otherwise hold each byte until our delayed
+    // acknowledgement of the one before (some 40 ms a byte). Linux drops the
+    // flag again after a while, so it is set after every read.
+    SetOption(fd_, IPPROTO_TCP, TCP_QUICKACK, 1);
+    if (pending_pos_ > 0 && pending_pos_ == pending_.size()) {
+      pending_.clear();
+      pending_pos_ = 0;
+    }
+    if (Telnet()) {
+      std::string replies;
+      codec_.Feed(std::string_view(buf, static_cast<std::size_t>(n)), pending_, replies);
+      if (!replies.empty())
+        if (const int e = SendControl(replies, Clock::now() + std::chrono::milliseconds(NegotiationTimeoutMs)))
+          return e;
+    } else {
+      pending_.append(buf, static_cast<std::size_t>(n));
+    }
+  }
+  return 0;
+}
+
+int TNetPort::WaitData(Clock::time_point deadline, bool& ready) {
+  ready = false;
+  for (;;) {
+    if (const int e = Pump()) return e;
+    if (Pending() > 0) {
+      ready = true;
+      return 0;
+    }
+    // Only Telnet commands may have come: wait on for data.
+    const int revents = PollUntil(fd_, POLLIN, deadline);
+    if (revents < 0) return Fail(errno);
+    if (revents == 0) return 0;
+  }
+}
+
+std::size_t TNetPort::Take(char* out, std::size_t count) {
+  const std::size_t n = std::min(count, Pending());
+  std::memcpy(out, pending_.data() + pending_pos_, n);
+  pending_pos_ += n;
+  if (pending_pos_ == pending_.size()) {
+    pending_.clear();
+    pending_pos_ = 0;
+  }
+  return n;
+}
+
+int TNetPort::Flush(Clock::time_point deadline) {
+  while (!owed_.empty()) {
+    const ssize_t n = send(fd_, owed_.data(), owed_.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n > 0) {
+      owed_.erase(0, static_cast<std::size_t>(n));
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return Fail(errno);
+    const int revents = PollUntil(fd_, POLLOUT, deadline);
+    if (revents < 0) return Fail(errno);
+    if (revents == 0) return EAGAIN;
+    if (revents & (POLLERR | POLLHUP)) return Fail(EPIPE);
+  }
+  return 0;
+}
+
+int TNetPort::SendControl(const std::string& bytes, Clock::time_point deadline) {
+  if (fd_ < 0) return EBADF;
+  if (Gone()) return gone_error_;
+  owed_ += bytes;
+  const int e = Flush(deadline);
+  return e == EAGAIN ? ETIMEDOUT : e;
+}
+
+int TNetPort::Write(const char* data, std::size_t count, std::size_t& written) {
+  written = 0;
+  if (fd_ < 0) return EBADF;
+  if (Gone()) return gone_error_;
+  if (const int e = Flush(Clock::now())) return e;
+  if (const int e = AwaitPurgeAnswer()) return e;
+  const std::string encoded = Telnet() ? telnet::EscapeData(std::string_view(data, count)) : std::string(data, count);
+  ssize_t n = 0;
+  while ((n = send(fd_, encoded.data(), encoded.size(), MSG_NOSIGNAL | MSG_DONTWAIT)) < 0 && errno == EINTR) {
+  }
+  if (n < 0) return errno == EAGAIN || errno == EWOULDBLOCK ? EAGAIN : Fail(errno);
+  // Count the data bytes whose encoding went; a doubled 0xFF of which only
+  // the first half went counts as sent, and its second half is owed.
+  std::size_t went = static_cast<std::size_t>(n);
+  while (written < count && went > 0) {
+    const bool doubled = Telnet() && static_cast<std::uint8_t>(data[written]) == telnet::IAC;
+    if (doubled && went == 1) owed_ = std::string(1, static_cast<char>(telnet::IAC));
+    went -= doubled && went >= 2 ? 2 : 1;
+    ++written;
+  }
+  // The last byte's second half is sent before the send counts as complete.
+  if (written == count && !owed_.empty())
+    if (const int e = Flush(Clock::now() + std::chrono::milliseconds(NegotiationTimeoutMs)))
+      return e == EAGAIN ? ETIMEDOUT : e;
+  return 0;
+}
+
+int TNetPort::AwaitPurgeAnswer() {
+  if (!purges_answered_ || codec_.PurgeAnswers() >= purges_sent_) return 0;
+  const int e = WaitUntil(Clock::now() + std::chrono::milliseconds(PurgeAnswerWaitMs),
+                          [&] { return codec_.PurgeAnswers() >= purges_sent_; });
+  if (e == ETIMEDOUT) purges_answered_ = false;
+  return e == ETIMEDOUT ? 0 : e;
+}
+
+int TNetPort::Discard() {
+  if (fd_ < 0) return EBADF;
+  int e = Pump();
+  // ser2net answers only one of two purges that come together: the last one
+  // is waited for before the next goes.
+  if (e == 0 && Telnet()) e = AwaitPurgeAnswer();
+  pending_.clear();
+  pending_pos_ = 0;
+  if (e != 0 || !Telnet()) return e;
+  ++purges_sent_;
+  return SendControl(telnet::ComPortRequest(telnet::CpPurgeData, telnet::PurgeReceive),
+                     Clock::now() + std::chrono::milliseconds(NegotiationTimeoutMs));
+}
+
+void TNetPort::Close() {
+  if (fd_ < 0) return;
+  if (Telnet() && !Gone()) {
+    // Lower the far port's lines as a local port's are lowered; no wait for
+    // a server that does not take them.
+    owed_ += telnet::ComPortRequest(telnet::CpSetControl, telnet::ControlRtsOff) +
+             telnet::ComPortRequest(telnet::CpSetControl, telnet::ControlDtrOff);
+    Flush(Clock::now());
+  }
+  ::close(fd_);
+  fd_ = -1;
+  pending_.clear();
+  pending_pos_ = 0;
+  owed_.clear();
+}
+
+std::int32_t TNetPort::TakeLineErrorCode() {
+  const std::uint8_t bits = codec_.TakeLineState();
+  // When several came at once, the last in the order framing, overrun, parity.
+  if (bits & telnet::LineParity) return ErrRxParity;
+  if (bits & telnet::LineOverrun) return ErrOverrun;
+  if (bits & telnet::LineFraming) return ErrFrame;
+  return 0;
+}
+
+void TNetPort::NoteSent(std::size_t count) {
+  if (speed_ <= 0 || count == 0) return;
+  const auto now = Clock::now();
+  const auto lineTime = std::chrono::microseconds(static_cast<long long>(count) * 10'000'000LL / speed_);
+  far_line_free_at_ = std::max(now, far_line_free_at_) + lineTime;
+}
+
+int TNetPort::FarLineMsLeft() const { return MsLeft(far_line_free_at_); }
+
+}  // namespace vestok
