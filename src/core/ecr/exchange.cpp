@@ -1,5 +1,9 @@
 #include "ecr/exchange.h"
 
+#include <algorithm>
+#include <chrono>
+#include <limits>
+
 #include "config/link_settings.h"
 #include "ecr/frames.h"
 #include "ecr/link_port.h"
@@ -11,6 +15,7 @@ namespace {
 // not go out at all.
 bool SendFrame(const std::string& frame) {
   if (!LinkPort || !LinkPort->WaitWritable(0)) return false;
+  PurgeLink();  // the port is idle: only stale input goes
   LinkPort->SendBytes(frame);
   return true;
 }
@@ -29,8 +34,16 @@ bool SendCommand(const std::string& text) { return SendFrame(BuildCommandFrame(t
 
 bool SendRaw(const std::string& bytes) { return SendFrame(bytes); }
 
+int ReplyTimeBoundMs(std::int32_t lineSpeed) {
+  const std::int64_t timeouts = std::int64_t(std::max(LinkSettings.RetryByte, 0)) * std::max(LinkSettings.CableTimeout, 0);
+  const std::int64_t onLine = lineSpeed > 0 ? std::int64_t(LongestRecordBytes) * 10 * 1000 / lineSpeed : 0;
+  return int(std::min<std::int64_t>(timeouts + onLine + ReplyTimeMarginMs, std::numeric_limits<int>::max()));
+}
+
 bool ReceiveReply(std::string& payload) {
   if (!LinkPort) return false;
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(ReplyTimeBoundMs(LinkPort->LineSettings.Speed));
   std::string buffer;
   int failures = 0;
   // With RetryByte 0 or less the limit is reached before the first byte.
@@ -44,6 +57,7 @@ bool ReceiveReply(std::string& payload) {
     else if (b == FrameEnd)
       break;
     if (buffer.size() >= MaxReplyLength) return false;
+    if (std::chrono::steady_clock::now() > deadline) return false;
   }
   if (failures >= LinkSettings.RetryByte) return false;
   for (int i = 0; i < 2; ++i) buffer += static_cast<char>(ReadLinkByte(LinkSettings.CableTimeout));

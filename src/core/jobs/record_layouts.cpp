@@ -1,4 +1,5 @@
 #include "jobs/record_layouts.h"
+#include "jobs/reply_guard.h"
 
 #include <algorithm>
 #include <array>
@@ -155,10 +156,7 @@ std::string BuildRequest(std::string_view command, std::int32_t number) {
 
 std::string BuildDeleteCommand(std::int32_t pluCode) { return BuildRequest("C0", pluCode); }
 
-bool IsAcknowledgement(std::string_view payload) {
-  const std::size_t start = payload.find_first_not_of('\0');
-  return start != std::string_view::npos && payload.substr(start) == "\nD";
-}
+bool IsAcknowledgement(std::string_view payload) { return ReplyText(payload) == "\nD"; }
 
 bool IsEndReply(std::string_view payload) { return payload == "\nD" || payload == "\nE"; }
 

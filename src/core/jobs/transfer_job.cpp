@@ -153,7 +153,8 @@ void TTransferJob::GuardRecordStep(const std::function<void()>& step) {
 }
 
 TTransferJob::Opening TTransferJob::OpenExchange() {
-  switch (SelectionHandshake(std::int16_t(LinkSettings.LogicNo), LinkSettings.CableTimeout)) {
+  selectionAnswer_.clear();
+  switch (SelectionHandshake(std::int16_t(LinkSettings.LogicNo), LinkSettings.CableTimeout, &selectionAnswer_)) {
     case HandshakeResult::Ready:
       PurgeLink();
       return Opening::Ready;
