@@ -112,6 +112,17 @@ TEST_F(LinkTestTest, StopIsReadBeforeEachBlockAndWithinANeverEndingAnswer) {
   EXPECT_EQ(RunLinkTest(setup, hooks), Counters(0, 0, 0, 0, 0));
 }
 
+TEST_F(LinkTestTest, StopFinishesTheBlockInHand) {
+  StartSim({Register(1)});
+  std::atomic<bool> stop{false};
+  TLinkTestHooks hooks;
+  hooks.StopRequested = [&] { return stop.load(); };
+  hooks.CountersChanged = [&](const TLinkTestCounters& c) {
+    if (c.BlocksSent == 3) stop = true;  // while the third answer is awaited
+  };
+  EXPECT_EQ(RunLinkTest(Setup(999999), hooks), Counters(3, 3, 0, 0, 0));
+}
+
 TEST_F(LinkTestTest, NoSpeedOrAPortThatCannotBeOpenedSendsNothing) {
   StartSim({Register(1)});
   auto setup = Setup(3);

@@ -218,7 +218,13 @@ std::vector<std::string> ParseReply(JobKind kind, std::string_view payload) {
 
 void StoreReplyValues(DocumentTable& table, const std::vector<std::string>& values) {
   const std::size_t count = std::min<std::size_t>(values.size(), std::size_t(table.FieldCount()));
-  for (std::size_t i = 0; i < count; ++i) table.SetText(int(i), values[i]);
+  for (std::size_t i = 0; i < count; ++i) {
+    // A NUL ends a text as the table file reads it back: a reply's text is cut
+    // there, so that what the table holds saves and loads again unchanged.
+    const std::string& v = values[i];
+    const bool text = table.Fields()[i].type == FieldType::Text;
+    table.SetText(int(i), text ? std::string_view(v).substr(0, v.find('\0')) : std::string_view(v));
+  }
 }
 
 }  // namespace vestok

@@ -74,7 +74,9 @@ void TSaveThread::RequestRecord() {
       }
     }
   }
-  lastReply_ = std::string(ReplyText(payload));
+  // A reply of NUL bytes alone stays as received: it is a reply, and no record.
+  const std::string_view text = ReplyText(payload);
+  lastReply_ = text.empty() ? payload : std::string(text);
 }
 
 void TSaveThread::StoreRecord() {
