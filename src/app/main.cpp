@@ -1,5 +1,6 @@
 // Start-up: link settings, operation log, main window, batch request, event loop.
 #include <QApplication>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -11,34 +12,46 @@
 #include "monitor/trace_file.h"
 #include "startup/batch_request.h"
 #include "startup/config_path.h"
+#include "startup/display_probe.h"
 #include "ui/main_window.h"
 
 namespace {
 
 // A batch run started by a script on a machine without a display (a cron job,
-// a remote shell) would stop in the window system's start-up, before the
-// transfer, with no file written: it runs off screen instead, where the boxes
-// that report a failure write their texts to the error output.
-void RunBatchOffScreenWithoutDisplay(int argc, char** argv) {
+// a remote shell), or with a display that no longer answers, would stop in the
+// window system's start-up, before the transfer, with no file written: it
+// runs off screen instead, where the boxes that report a failure write their
+// texts to the error output.
+void RunBatchOffScreenWithoutDisplay() {
 #if defined(__unix__) && !defined(__APPLE__)
-  if (!vestok::ParseBatchRequest(std::vector<std::string>(argv + 1, argv + argc)).BatchMode) return;
   const auto given = [](const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr && *value != '\0';
   };
-  if (given("QT_QPA_PLATFORM") || given("DISPLAY") || given("WAYLAND_DISPLAY")) return;
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
-#else
-  (void)argc;
-  (void)argv;
+  if (!given("QT_QPA_PLATFORM") && !given("DISPLAY") && !given("WAYLAND_DISPLAY")) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    return;
+  }
+  if (vestok::StaleXDisplay()) setenv("QT_QPA_PLATFORM", "offscreen", 1);
 #endif
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  RunBatchOffScreenWithoutDisplay(argc, argv);
-  QApplication app(argc, argv);  // takes its own options (-platform, ...) out of argv
+  // The batch request comes from the process's own arguments, before Qt takes
+  // out what it reads as its options ("-reverse" is a file name here). In a
+  // batch run Qt sees only the program name, so none of the three arguments
+  // can become an option of its own.
+  const auto request = vestok::ParseBatchRequest(std::vector<std::string>(argv + 1, argv + argc));
+  int qtArgc = request.BatchMode ? 1 : argc;
+  if (request.BatchMode) {
+    RunBatchOffScreenWithoutDisplay();
+  } else if (vestok::StaleXDisplay()) {
+    std::fprintf(stderr, "Nu se poate deschide ecranul %s\n", std::getenv("DISPLAY"));
+    return 0;
+  }
+  QApplication app(qtArgc, argv);
   vestok::ReadLinkSettings(vestok::LinkSettings, vestok::ConfigFilePath());
   vestok::StartTraceFromEnvironment();  // VESTOK_TRACE: every line of the link into that file
   vestok::OperationLog = std::make_unique<vestok::TOperationLog>();
@@ -47,7 +60,6 @@ int main(int argc, char** argv) {
   int status = 0;
   {
     vestok::TfMain window;
-    const auto request = vestok::ParseBatchRequest(std::vector<std::string>(argv + 1, argv + argc));
     window.BatchMode = request.BatchMode;
     window.BatchSave = request.BatchSave;
     window.BatchVariant = request.BatchVariant;

@@ -245,7 +245,8 @@ std::string EcrSimulator::BuildReply(const TRegisterFaults& faults, const std::s
   std::string reply(1, options_.LeadByte);
   reply += payload;
   reply += FrameEnd;
-  std::string check = CheckBytes(payload + FrameEnd);
+  const bool skipLf = options_.CheckAfterLeadingLF && !payload.empty() && payload[0] == FrameStart;
+  std::string check = CheckBytes((skipLf ? payload.substr(1) : payload) + FrameEnd);
   if (faults.WrongCheck)
     for (char& c : check) c = static_cast<char>(~c);
   reply += check;
@@ -255,15 +256,16 @@ std::string EcrSimulator::BuildReply(const TRegisterFaults& faults, const std::s
 }
 
 void EcrSimulator::SendReply(int logicNo, const TRegisterFaults& faults, const std::string& kind,
-                             const std::string& payload) {
-  const std::string reply = BuildReply(faults, payload);
+                             const std::string& payload, int extraDelayMs) {
+  std::string reply = BuildReply(faults, payload);
+  if (faults.ReplyTwice) reply += reply;
   {
     std::lock_guard lock(mutex_);
     Record({0, false, logicNo, kind, reply, payload, faults.WrongCheck ? "wrong" : ""});
   }
   Clock::time_point t = Clock::now();
   if (options_.PaceBaud > 0) t = std::max(t, line_free_at_);
-  t += std::chrono::milliseconds(faults.ReplyDelayMs);
+  t += std::chrono::milliseconds(faults.ReplyDelayMs + extraDelayMs);
   const auto byteTime = ByteTime();
   if (byteTime.count() == 0 && faults.ByteGapMs <= 0) {
     if (SleepUntil(t)) WriteAll(reply);
@@ -321,6 +323,7 @@ void EcrSimulator::HandleEvent(const TLineEvent& event) {
     case TLineEvent::Kind::Command: {
       if (!addressed || addressed->setup.Faults.Silent || !event.checkOk || !LineSpeedMatches()) return;
       TLineRegister& r = *addressed;
+      ++r.commands;
       if (event.text == r.lastCommand) {
         ++r.sends;
       } else {
@@ -336,10 +339,16 @@ void EcrSimulator::HandleEvent(const TLineEvent& event) {
         const TCommandRules rules{options_.Variant, options_.EndReply, f.RefusedPlu};
         payload = AnswerCommand(r.setup.Memory, event.text, rules);
       }
+      int extraDelayMs = 0;
+      const bool endReply = payload.size() == 2 && payload[0] == '\n' && (payload[1] == 'D' || payload[1] == 'E');
+      const bool download = IsDownloadRequest(event.text);
+      if (download && endReply) extraDelayMs += f.EndReplyDelayMs;
+      if (download && !endReply && f.HollowRecords) payload.assign(8, '\0');
+      if (f.SlowCommandNo > 0 && r.commands == f.SlowCommandNo) extraDelayMs += f.SlowCommandDelayMs;
       const TRegisterFaults faults = f;
       const int logicNo = r.setup.LogicNo;
       lock.unlock();
-      SendReply(logicNo, faults, "reply", payload);
+      SendReply(logicNo, faults, "reply", payload, extraDelayMs);
       return;
     }
     case TLineEvent::Kind::Ack:

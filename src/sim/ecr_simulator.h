@@ -38,6 +38,11 @@ struct TRegisterFaults {
   int CutReplyAfter = -1;           // only the first N bytes of each reply go out (-1: all)
   int ReplyDelayMs = 0;             // pause before the first byte of a reply
   int ByteGapMs = 0;                // pause between two bytes of a reply
+  bool ReplyTwice = false;          // every reply and answer goes out twice, one after the other
+  int EndReplyDelayMs = 0;          // extra pause before an end reply (LF "D" / LF "E" to a download)
+  int SlowCommandNo = 0;            // the k-th command since start (1-based) gets its reply late ...
+  int SlowCommandDelayMs = 0;       // ... by this many ms
+  bool HollowRecords = false;       // a download record goes out as NUL bytes with a valid check
 };
 
 struct TSimRegister {
@@ -57,6 +62,7 @@ struct TSimOptions {
   std::int32_t PaceBaud = 0;            // 0: instant; else 10 bit times per byte, both directions
   std::int32_t LineSpeed = 0;           // pseudo-terminal only: answer only when the program set this speed
   char LeadByte = '\n';                 // first byte of every reply
+  bool CheckAfterLeadingLF = false;     // check bytes leave out a leading LF of the payload
   SimVariant Variant = SimVariant::Auto;
   char EndReply = 'E';
   bool KeepTrace = true;
@@ -100,6 +106,7 @@ class EcrSimulator {
     int selections = 0;       // selection frames since the last deselection
     std::string lastCommand;  // for AcknowledgeOn
     int sends = 0;
+    int commands = 0;  // commands answered or not since start
   };
 
   TSimRegister& FindRegister(int logicNo);
@@ -110,7 +117,8 @@ class EcrSimulator {
   void Record(TTraceEntry entry);
   bool LineSpeedMatches() const;
   std::string BuildReply(const TRegisterFaults& faults, const std::string& payload) const;
-  void SendReply(int logicNo, const TRegisterFaults& faults, const std::string& kind, const std::string& payload);
+  void SendReply(int logicNo, const TRegisterFaults& faults, const std::string& kind, const std::string& payload,
+                 int extraDelayMs = 0);
   bool SleepUntil(Clock::time_point when);  // false when stopping
   void WriteAll(const std::string& bytes);
   std::chrono::nanoseconds ByteTime() const;

@@ -34,6 +34,7 @@ Line:
   --line-speed BPS       answer only while the program has set this speed on the
                          pseudo-terminal (a register at a fixed speed)
   --lead-byte HEX        first byte of every reply (default 0A, LF)
+  --check-after-lf       check bytes leave out a leading LF of the payload
   --trace                print every frame in both directions: time in ms,
                          direction, kind, register, text, check, bytes in hex
   --quiet                print neither the path nor the files loaded
@@ -63,7 +64,11 @@ Faults of the current register:
   --wrong-check          send every reply with wrong check bytes
   --cut-reply N          send only the first N bytes of every reply
   --reply-delay MS       wait MS before the first byte of every reply
-  --byte-gap MS          wait MS between two bytes of a reply
+  --byte-gap MS          wait MS between two bytes of a reply (a trickle)
+  --reply-twice          send every reply and answer twice
+  --late-end-reply MS    wait MS more before an end reply to a download
+  --slow-command K:MS    the K-th command since start gets its reply MS late
+  --hollow-records       send download records as NUL bytes with a valid check
 
 Protocol:
   --variant auto|A|S     item upload layout and download numbering:
@@ -226,6 +231,20 @@ int main(int argc, char** argv) {
         current().Faults.ReplyDelayMs = NumberArg(a, value(), 0, kMaxInt);
       } else if (a == "--byte-gap") {
         current().Faults.ByteGapMs = NumberArg(a, value(), 0, kMaxInt);
+      } else if (a == "--reply-twice") {
+        current().Faults.ReplyTwice = true;
+      } else if (a == "--late-end-reply") {
+        current().Faults.EndReplyDelayMs = NumberArg(a, value(), 0, kMaxInt);
+      } else if (a == "--slow-command") {
+        const std::string v = value();
+        const std::size_t colon = v.find(':');
+        if (colon == std::string::npos) throw ArgError("--slow-command needs K:MS");
+        current().Faults.SlowCommandNo = NumberArg(a, v.substr(0, colon), 1, kMaxInt);
+        current().Faults.SlowCommandDelayMs = NumberArg(a, v.substr(colon + 1), 0, kMaxInt);
+      } else if (a == "--hollow-records") {
+        current().Faults.HollowRecords = true;
+      } else if (a == "--check-after-lf") {
+        options.CheckAfterLeadingLF = true;
       } else if (a == "--variant") {
         const std::string v = value();
         if (v == "auto") options.Variant = SimVariant::Auto;

@@ -180,4 +180,8 @@ std::string AnswerCommand(TRegisterMemory& memory, std::string_view text, const 
   return Download(memory, f, rules);
 }
 
+bool IsDownloadRequest(std::string_view text) {
+  return !text.empty() && text[0] != 'W' && !text.starts_with("C0");
+}
+
 }  // namespace vestok

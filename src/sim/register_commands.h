@@ -39,4 +39,7 @@ inline constexpr std::string_view RefusalPayload = "\nE";
 // and an unknown command get LF "E".
 std::string AnswerCommand(TRegisterMemory& memory, std::string_view text, const TCommandRules& rules);
 
+// True for a command text that asks for a record (neither upload nor delete).
+bool IsDownloadRequest(std::string_view text);
+
 }  // namespace vestok

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <thread>
+#include <unistd.h>
 
 #include "jobs/save_thread.h"
 #include "tables/current_file_name.h"
@@ -40,7 +41,8 @@ class BatchRunTest : public test::WindowTransferTest {
   // Runs a copy of the program from the temporary folder with `arguments`;
   // `headless`: as a script on a machine without any display would, with no
   // platform chosen either.
-  TRun RunProgram(const QStringList& arguments, int timeoutMs = 60000, bool headless = false) {
+  TRun RunProgram(const QStringList& arguments, int timeoutMs = 60000, bool headless = false,
+                  const QString& staleDisplay = {}) {
     const QString program = dir.filePath("vestok");
     if (!QFile::exists(program)) {
       EXPECT_TRUE(QFile::copy(QStringLiteral(VESTOK_EXE), program));
@@ -55,6 +57,11 @@ class BatchRunTest : public test::WindowTransferTest {
       for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) env.remove(name);
     } else {
       env.insert("QT_QPA_PLATFORM", "offscreen");
+    }
+    if (!staleDisplay.isEmpty()) {
+      env.remove("QT_QPA_PLATFORM");
+      env.remove("WAYLAND_DISPLAY");
+      env.insert("DISPLAY", staleDisplay);
     }
     env.insert("LC_ALL", "C");
     process.setProcessEnvironment(env);
@@ -127,6 +134,23 @@ TEST_F(BatchRunTest, ABatchRunOnAMachineWithoutADisplayStillRunsAndWritesItsFile
   ASSERT_TRUE(load.finished);
   EXPECT_EQ(load.exitCode, 0);
   EXPECT_TRUE(load.errors.contains("Nu se poate deschide fisierul specificat!")) << load.errors.toStdString();
+}
+
+TEST_F(BatchRunTest, ADisplayThatIsGoneAndAFileNamedLikeAQtOption) {
+  StartSim();
+  // A display left over from an ended session: the batch run goes off screen,
+  // and the file name "-reverse" is the batch's, not an option of Qt.
+  const QString gone = ":" + QString::number(90 + ::getpid() % 9);
+  ASSERT_FALSE(QFile::exists("/tmp/.X11-unix/X" + gone.mid(1)));
+  const TRun save = RunProgram({"SAVE", "A", "-reverse"}, 60000, false, gone);
+  ASSERT_TRUE(save.finished);
+  EXPECT_EQ(save.exitCode, 0) << save.errors.toStdString();
+  EXPECT_EQ(test::ReadFileBytes(Path("-reverse")).rfind(kItemSalesHeader, 0), 0u);
+  // An interactive start says why in one line and ends.
+  const TRun window = RunProgram({}, 20000, false, gone);
+  ASSERT_TRUE(window.finished);
+  EXPECT_EQ(window.exitCode, 0);
+  EXPECT_EQ(window.errors.toStdString(), "Nu se poate deschide ecranul " + gone.toStdString() + "\n");
 }
 
 TEST_F(BatchRunTest, LoadOfAMissingFileReportsItAndAsksTheRegisterNothing) {

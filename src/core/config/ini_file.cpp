@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "files/safe_file_write.h"
 #include "text/ascii.h"
 
 namespace vestok {
@@ -30,19 +31,6 @@ std::optional<KeyValue> SplitKeyValue(std::string_view line) {
   const auto key = TrimBlanks(line.substr(0, eq));
   if (key.empty() || key.front() == ';' || key.front() == '#' || key.front() == '[') return std::nullopt;
   return KeyValue{key, TrimBlanks(line.substr(eq + 1))};
-}
-
-bool WriteAll(int fd, const std::string& data) {
-  std::size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += std::size_t(n);
-  }
-  return true;
 }
 
 }  // namespace
@@ -151,24 +139,9 @@ std::string IniFile::Text() const {
 }
 
 bool IniFile::Save(const std::string& given) const {
-  // A symbolic link keeps pointing at the file it names: the file behind it is replaced.
-  std::string path = given;
-  if (char* real = ::realpath(given.c_str(), nullptr)) {
-    path = real;
-    std::free(real);
-  }
-  struct stat target {};
-  if (::stat(path.c_str(), &target) == 0 && !S_ISREG(target.st_mode)) return false;
-  std::string name = path + ".tmp-XXXXXX";
-  const int fd = ::mkstemp(name.data());
-  if (fd < 0) return false;
-  const bool ok = WriteAll(fd, Text()) && ::fsync(fd) == 0;
-  ::fchmod(fd, target.st_mode != 0 ? (target.st_mode & 07777) : 0644);
-  if (::close(fd) != 0 || !ok || std::rename(name.c_str(), path.c_str()) != 0) {
-    ::unlink(name.c_str());
-    return false;
-  }
-  return true;
+  // A symbolic link keeps pointing at the file it names: the file behind it
+  // is written, also when it does not exist yet.
+  return SafeWriteFile(ResolveSaveTarget(given), Text(), 0644);
 }
 
 }  // namespace vestok

@@ -25,7 +25,9 @@ class IniFile {
   std::string Text() const;
 
   // Writes the document to a temporary file beside `path` and renames it over
-  // `path`, so a failed write leaves the old file whole. False on failure.
+  // `path`, so a failed write leaves the old file whole; in a folder that
+  // takes no new file, an existing file is rewritten in place. A read-only
+  // file or anything but a plain file is never replaced. False on failure.
   bool Save(const std::string& path) const;
 
  private:

@@ -1,5 +1,7 @@
 #include "config/link_settings.h"
 
+#include <sys/stat.h>
+
 #include "config/ini_file.h"
 #include "serial/net_address.h"
 #include "serial/port_name.h"
@@ -26,6 +28,9 @@ std::string PortValue(const std::string& name) {
   // (tcp://, rfc2217://) is kept as it stands.
   if (name.starts_with("/") || IsNetworkPortName(name)) return name;
   const std::string after_com = name.size() > 3 ? name.substr(3) : std::string();
+  // "Port=0" and "Port=-1" are read as COM0 and COM-1: they go back as read.
+  if (name.size() > 3 && AsciiIEquals(std::string_view(name).substr(0, 3), "COM"))
+    if (const auto n = ParseInt32(after_com)) return IntToText(*n);
   throw ConfigWriteError("'" + after_com + "' is not a valid integer value");
 }
 
@@ -46,12 +51,16 @@ void ReadLinkSettings(TLinkSettings& s, const std::string& path) {
   s.TestByte = ReadInteger(ini, "TestByte", s.TestByte);
   s.RetryCmd = ReadInteger(ini, "RetryCmd", s.RetryCmd);
   s.RetryByte = ReadInteger(ini, "RetryByte", s.RetryByte);
+  s.CheckReply = ReadInteger(ini, "CheckReply", s.CheckReply);
 }
 
 void WriteLinkSettings(const TLinkSettings& s, const std::string& path) {
   const std::string port = PortValue(s.PortName);  // refuses before anything is written
   IniFile ini;
-  ini.Load(path);
+  // A file that is there but cannot be read is never replaced: its other
+  // sections and hand-added keys would be lost.
+  struct stat st {};
+  if (!ini.Load(path) && ::stat(path.c_str(), &st) == 0) throw ConfigWriteError("Unable to write to " + path);
   ini.SetValue(kSection, "Port", port);
   ini.SetValue(kSection, "Baud", IntToText(s.Speed / 2400));
   ini.SetValue(kSection, "LogicNo", IntToText(s.LogicNo));

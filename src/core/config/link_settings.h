@@ -21,6 +21,7 @@ struct TLinkSettings {
   std::int32_t TestByte = 1000;
   std::int32_t RetryCmd = 3;
   std::int32_t RetryByte = 10;
+  std::int32_t CheckReply = 1;  // 0: every reply of the length rule is taken unchecked
   std::string FiscalNumber;  // as last read by the main window; never stored
 };
 

@@ -1,5 +1,10 @@
 #include "ecr/exchange.h"
 
+#include <algorithm>
+#include <chrono>
+#include <limits>
+
+#include "config/link_settings.h"
 #include "ecr/frames.h"
 #include "ecr/link_port.h"
 
@@ -10,6 +15,7 @@ namespace {
 // not go out at all.
 bool SendFrame(TLink& link, const std::string& frame) {
   if (!link || !link->WaitWritable(0)) return false;
+  PurgeLink(link);  // the port is idle: only stale input goes
   link->SendBytes(frame);
   return true;
 }
@@ -28,8 +34,16 @@ bool SendCommand(TLink& link, const std::string& text) { return SendFrame(link, 
 
 bool SendRaw(TLink& link, const std::string& bytes) { return SendFrame(link, bytes); }
 
+int ReplyTimeBoundMs(const TLinkSettings& settings, std::int32_t lineSpeed) {
+  const std::int64_t timeouts = std::int64_t(std::max(settings.RetryByte, 0)) * std::max(settings.CableTimeout, 0);
+  const std::int64_t onLine = lineSpeed > 0 ? std::int64_t(LongestRecordBytes) * 10 * 1000 / lineSpeed : 0;
+  return int(std::min<std::int64_t>(timeouts + onLine + ReplyTimeMarginMs, std::numeric_limits<int>::max()));
+}
+
 bool ReceiveReply(TLink& link, std::string& payload) {
   if (!link) return false;
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(ReplyTimeBoundMs(link.Settings, link->LineSettings.Speed));
   std::string buffer;
   int failures = 0;
   // With RetryByte 0 or less the limit is reached before the first byte.
@@ -43,11 +57,12 @@ bool ReceiveReply(TLink& link, std::string& payload) {
     else if (b == FrameEnd)
       break;
     if (buffer.size() >= MaxReplyLength) return false;
+    if (std::chrono::steady_clock::now() > deadline) return false;
   }
   if (failures >= link.Settings.RetryByte) return false;
   for (int i = 0; i < 2; ++i) buffer += static_cast<char>(ReadLinkByte(link, link.Settings.CableTimeout));
   if (buffer.size() < MinReplyLength) return false;
-  if (!CheckReply(buffer)) return false;
+  if (!CheckReply(buffer, link.Settings.CheckReply != 0)) return false;
   payload = ReplyPayload(buffer);
   return true;
 }

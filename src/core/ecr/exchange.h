@@ -11,6 +11,10 @@
 
 namespace vestok {
 
+// Every send first discards what has come in since the last read: a reply
+// that arrived late, or twice, belongs to an earlier frame and must not be
+// taken for the answer to this one.
+//
 // Sends the deselection frame, then discards the port's queues. False when the
 // port was not idle (nothing is sent then).
 bool DeselectAll(TLink& link);
@@ -27,10 +31,24 @@ bool SendRaw(TLink& link, const std::string& bytes);
 // since only byte time-outs end it.
 inline constexpr std::size_t MaxReplyLength = 4096;
 
+// The longest reply a register sends for one record, with room to spare; it
+// enters only the time bound of a reply below.
+inline constexpr int LongestRecordBytes = 512;
+// What a reply may take beyond its byte time-outs and its time on the line.
+inline constexpr int ReplyTimeMarginMs = 1000;
+
+// The time bound of one reply: all its RetryByte byte time-outs
+// (RetryByte x CableTimeout), plus the time LongestRecordBytes take at the
+// line speed (ten bit times a byte), plus ReplyTimeMarginMs. A register that
+// trickles one byte just inside the byte time-out would otherwise hold the
+// reader for MaxReplyLength byte time-outs.
+int ReplyTimeBoundMs(const TLinkSettings& settings, std::int32_t lineSpeed);
+
 // Reads one reply: bytes up to the first CR and two check bytes. Every failed
 // read (a time-out, a line error, a port that has gone away) puts 0x00 into
 // the buffer and counts toward RetryByte; at that count the reply is given up,
-// and so it is when MaxReplyLength bytes have come without a CR.
+// and so it is when MaxReplyLength bytes have come without a CR or when the
+// reply has taken longer than ReplyTimeBoundMs.
 // On true, payload holds the reply's payload; on false it is left unchanged.
 bool ReceiveReply(TLink& link, std::string& payload);
 

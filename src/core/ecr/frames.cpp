@@ -43,9 +43,23 @@ std::string BuildCommandFrame(std::string_view text) {
   return AppendFiller(PrependFiller(body, CommandFillerBefore), FillerAfter);
 }
 
-bool CheckReply(std::string_view reply) {
+ReplyCoverage CheckReplyCoverage(std::string_view reply) {
+  if (reply.size() < MinReplyLength) return ReplyCoverage::None;
+  const std::string_view checked = reply.substr(1);
+  if (Crc16(checked) == 0) return ReplyCoverage::FromFirstByte;
+  // The payload is everything before the last three bytes (CR and check).
+  const std::size_t payloadEnd = checked.size() - 3;
+  std::size_t lf = 0;
+  while (lf < payloadEnd && checked[lf] == '\0') ++lf;
+  if (lf < payloadEnd && checked[lf] == FrameStart && Crc16(checked.substr(lf + 1)) == 0)
+    return ReplyCoverage::AfterLeadingLF;
+  return ReplyCoverage::None;
+}
+
+bool CheckReply(std::string_view reply, bool verify) {
   if (reply.size() < MinReplyLength) return false;
-  return Crc16(reply.substr(1)) == 0;
+  if (!verify) return true;
+  return CheckReplyCoverage(reply) != ReplyCoverage::None;
 }
 
 ReplyCoverage CheckReplyCoverage(std::string_view reply) {

@@ -61,11 +61,24 @@ std::string BuildSelectFrame(int logicNo);
 // Upper-cases the ASCII letters of the text; nothing is escaped.
 std::string BuildCommandFrame(std::string_view text);
 
-// A received reply, lead byte included. The register's check bytes are the
-// Crc16 of its payload and CR, high byte first, so the Crc16 over everything
-// after the lead byte, check bytes included, is 0 for a sound reply. Shorter
-// than MinReplyLength is never valid.
-bool CheckReply(std::string_view reply);
+// Which bytes a reply's check covers. Registers differ: most compute it over
+// the payload and CR, so the Crc16 over everything after the lead byte, check
+// bytes included, is 0 (FromFirstByte). Others leave a leading LF of the
+// payload out, as the program does in its own command frames
+// (AfterLeadingLF): the payload begins with LF and the Crc16 over the bytes
+// after that LF is 0. NUL bytes in front of that LF are byte time-outs of a
+// reply that began late and are passed over too.
+enum class ReplyCoverage { None, FromFirstByte, AfterLeadingLF };
+
+// `reply` with its lead byte, as CheckReply takes it. None for a reply
+// shorter than MinReplyLength or one that is wrong under both coverages.
+ReplyCoverage CheckReplyCoverage(std::string_view reply);
+
+// A received reply, lead byte included: sound under either coverage. With
+// `verify` false ("CheckReply=0" in the configuration file) every reply of
+// MinReplyLength bytes or more is taken. Shorter than MinReplyLength is never
+// valid.
+bool CheckReply(std::string_view reply, bool verify = true);
 
 // Which bytes of a reply (lead byte included) its check bytes cover:
 // FromFirstByte, everything after the lead byte; AfterLeadingLF, a payload

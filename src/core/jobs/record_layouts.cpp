@@ -1,4 +1,5 @@
 #include "jobs/record_layouts.h"
+#include "jobs/reply_guard.h"
 
 #include <algorithm>
 #include <array>
@@ -155,10 +156,7 @@ std::string BuildRequest(std::string_view command, std::int32_t number) {
 
 std::string BuildDeleteCommand(std::int32_t pluCode) { return BuildRequest("C0", pluCode); }
 
-bool IsAcknowledgement(std::string_view payload) {
-  const std::size_t start = payload.find_first_not_of('\0');
-  return start != std::string_view::npos && payload.substr(start) == "\nD";
-}
+bool IsAcknowledgement(std::string_view payload) { return ReplyText(payload) == "\nD"; }
 
 bool IsEndReply(std::string_view payload) { return payload == "\nD" || payload == "\nE"; }
 
@@ -220,7 +218,13 @@ std::vector<std::string> ParseReply(JobKind kind, std::string_view payload) {
 
 void StoreReplyValues(DocumentTable& table, const std::vector<std::string>& values) {
   const std::size_t count = std::min<std::size_t>(values.size(), std::size_t(table.FieldCount()));
-  for (std::size_t i = 0; i < count; ++i) table.SetText(int(i), values[i]);
+  for (std::size_t i = 0; i < count; ++i) {
+    // A NUL ends a text as the table file reads it back: a reply's text is cut
+    // there, so that what the table holds saves and loads again unchanged.
+    const std::string& v = values[i];
+    const bool text = table.Fields()[i].type == FieldType::Text;
+    table.SetText(int(i), text ? std::string_view(v).substr(0, v.find('\0')) : std::string_view(v));
+  }
 }
 
 }  // namespace vestok

@@ -60,8 +60,8 @@ std::vector<std::string> ParseReply(JobKind kind, std::string_view payload);
 
 // Writes the values into the current record of `table`, value i into field i,
 // as text: empty leaves a field without value (an empty text for a text
-// field), numbers are read with the user's decimal separator, texts are cut
-// to the field's width. Throws FieldConversionError for a value that is no
+// field), numbers are read with the user's decimal separator, texts end at
+// a NUL byte (as a table file reads them) and are cut to the field's width. Throws FieldConversionError for a value that is no
 // number of its field's type; the caller cancels the record's pending change.
 void StoreReplyValues(DocumentTable& table, const std::vector<std::string>& values);
 

@@ -54,18 +54,38 @@ void TSaveThread::RequestRecord() {
   std::string payload;
   switch (SendAndReceive(link_, BuildRequest(command_, currentNo_), payload)) {
     case CommandResult::Replied:
-      lastReply_ = std::move(payload);
       break;
     case CommandResult::NoReply:
       ReportRecordError();
-      break;
+      return;
     case CommandResult::NotSent:
-      break;
+      return;
   }
+  lastFit_ = JudgeDownloadReply(jobKind_, currentNo_, ReplyText(payload), selectionAnswer_);
+  // A reply that belongs to an earlier frame (sent twice, or late) may have
+  // the one to this request right behind it.
+  if (lastFit_ == ReplyFit::OtherNumber || lastFit_ == ReplyFit::NotARecord) {
+    std::string next;
+    if (ReceiveReply(next)) {
+      const ReplyFit fit = JudgeDownloadReply(jobKind_, currentNo_, ReplyText(next), selectionAnswer_);
+      if (fit == ReplyFit::Record || fit == ReplyFit::EndReply) {
+        payload = std::move(next);
+        lastFit_ = fit;
+      }
+    }
+  }
+  // A reply of NUL bytes alone stays as received: it is a reply, and no record.
+  const std::string_view text = ReplyText(payload);
+  lastReply_ = text.empty() ? payload : std::string(text);
 }
 
 void TSaveThread::StoreRecord() {
   if (lastReply_.empty() || IsEndReply(lastReply_)) return;
+  // Nothing is stored from a reply that is no record for this request.
+  if (lastFit_ != ReplyFit::Record) {
+    ReportRecordError();
+    return;
+  }
   const std::vector<std::string> values = ParseReply(jobKind_, lastReply_);
   if (selection_)
     table_.Edit();  // the selected row, overwritten in place

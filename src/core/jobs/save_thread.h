@@ -4,6 +4,7 @@
 // after another until the register gives an end reply (or Stop); with one,
 // each selected row is asked for again by its first field and overwritten.
 #include "jobs/record_layouts.h"
+#include "jobs/reply_guard.h"
 #include "jobs/transfer_job.h"
 
 namespace vestok {
@@ -27,7 +28,8 @@ class TSaveThread final : public TTransferJob {
 
   const JobKind jobKind_;
   const std::string command_;
-  std::string lastReply_;  // payload of the last record reply; empty: none
+  std::string lastReply_;  // ReplyText of the last record reply; empty: none
+  ReplyFit lastFit_ = ReplyFit::Record;
 };
 
 }  // namespace vestok

@@ -153,7 +153,8 @@ void TTransferJob::GuardRecordStep(const std::function<void()>& step) {
 }
 
 TTransferJob::Opening TTransferJob::OpenExchange() {
-  switch (SelectionHandshake(link_, std::int16_t(link_.Settings.LogicNo), link_.Settings.CableTimeout)) {
+  selectionAnswer_.clear();
+  switch (SelectionHandshake(link_, std::int16_t(link_.Settings.LogicNo), link_.Settings.CableTimeout, &selectionAnswer_)) {
     case HandshakeResult::Ready:
       PurgeLink(link_);
       return Opening::Ready;

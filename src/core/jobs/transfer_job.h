@@ -115,6 +115,7 @@ class TTransferJob {
   const RowSelection selection_;
   std::size_t selectionIndex_ = 0;
   std::int32_t currentNo_ = 0;
+  std::string selectionAnswer_;  // the register's answer in the last OpenExchange
 
  private:
   void Run();

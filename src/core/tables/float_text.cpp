@@ -7,13 +7,15 @@
 
 namespace vestok {
 
-std::string FloatToText(double value, char decimalPoint) {
-  if (std::isnan(value)) return "NAN";
-  if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-  if (value == 0) return "0";
-  // Round to 15 significant digits once, then lay the digits out.
+namespace {
+
+// `precision` digits after the first in scientific form, or the shortest
+// digits that read back exactly when it is negative; then laid out.
+std::string FormatFloat(double value, char decimalPoint, int precision) {
   char buf[40];
-  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
+  auto [end, ec] = precision >= 0
+                       ? std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, precision)
+                       : std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
   (void)ec;
   const char* p = buf;
   const bool negative = *p == '-';
@@ -57,6 +59,24 @@ std::string FloatToText(double value, char decimalPoint) {
     out.append(eb, r.ptr);
   }
   return out;
+}
+
+}  // namespace
+
+std::string FloatToText(double value, char decimalPoint) {
+  if (std::isnan(value)) return "NAN";
+  if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
+  if (value == 0) return "0";
+  // Round to 15 significant digits once, then lay the digits out.
+  return FormatFloat(value, decimalPoint, 14);
+}
+
+std::string FloatToStoredText(double value) {
+  std::string text = FloatToText(value, '.');
+  if (!std::isfinite(value) || value == 0) return text;
+  const auto back = ParseFloatText(text, '.');
+  if (back) return text;
+  return FormatFloat(value, '.', -1);
 }
 
 std::optional<double> ParseFloatText(std::string_view text, char decimalPoint) {

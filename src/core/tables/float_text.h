@@ -15,6 +15,12 @@ namespace vestok {
 // are written "NAN", "INF" and "-INF".
 std::string FloatToText(double value, char decimalPoint = '.');
 
+// The text a table file stores: FloatToText with "." when that loads again,
+// else the fewest digits (at most 17) that give the value exactly, in the same
+// layout. Only values next to the largest double need that: 15 digits round
+// them above it (1.79769313486232E308), and the file would stop loading there.
+std::string FloatToStoredText(double value);
+
 // Blanks, an optional sign, digits, optionally the decimal point and more
 // digits, optionally an exponent ("E" or "e", an optional sign, digits), then
 // blanks. At least one digit before or after the point. No value for any other

@@ -14,6 +14,13 @@ int TableFileSystem::CreateNew(const std::string& path, unsigned mode) {
   return fd;
 }
 
+int TableFileSystem::OpenTruncated(const std::string& path) {
+  int fd;
+  do fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
 bool TableFileSystem::WriteAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
     const ssize_t n = ::write(fd, data, size);

@@ -12,6 +12,8 @@ class TableFileSystem {
   // Creates a new file that did not exist (O_CREAT | O_EXCL); fd or -1.
   virtual int CreateNew(const std::string& path, unsigned mode);
   // Writes all `size` bytes; false on any failure.
+  // Opens an existing file for writing and empties it; fd or -1.
+  virtual int OpenTruncated(const std::string& path);
   virtual bool WriteAll(int fd, const char* data, std::size_t size);
   virtual bool Sync(int fd);
   virtual bool Close(int fd);

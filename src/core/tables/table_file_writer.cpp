@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "files/safe_file_write.h"
 #include "tables/float_text.h"
 #include "tables/table_file.h"
 #include "text/number_text.h"
@@ -60,7 +61,7 @@ void AppendRecord(std::string& out, const DocumentTable& table, std::size_t row)
       }
       case FieldType::Float:
         out += '"';
-        out += FloatToText(*table.FloatAt(row, f), '.');
+        out += FloatToStoredText(*table.FloatAt(row, f));
         out += '"';
         break;
       case FieldType::Text:
@@ -69,28 +70,6 @@ void AppendRecord(std::string& out, const DocumentTable& table, std::size_t row)
     }
   }
   out += ",\r\n";
-}
-
-// The file the name stands for: a symbolic link is followed, so saving through
-// it replaces the file it points at and keeps the link.
-std::string ResolveTarget(const std::string& path) {
-  struct stat st;
-  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    if (char* real = ::realpath(path.c_str(), nullptr)) {
-      std::string resolved(real);
-      std::free(real);
-      return resolved;
-    }
-  }
-  return path;
-}
-
-std::string TempNameBeside(const std::string& target) {
-  static std::atomic<unsigned> counter{0};
-  const std::size_t slash = target.rfind('/');
-  const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  return dir + "." + base + "." + IntToText(::getpid()) + "-" + IntToText(counter++) + ".tmp";
 }
 
 void SyncDirectoryOf(const std::string& target) {
@@ -120,10 +99,13 @@ void SaveTableFile(DocumentTable& table, const std::string& path) {
 void SaveTableFile(DocumentTable& table, const std::string& path, TableFileSystem& fs) {
   if (!table.IsOpen()) throw TableUsageError("table is not open");
   table.Post();
-  const std::string target = ResolveTarget(path);
+  // A symbolic link is followed, so saving through it replaces the file it
+  // points at (or creates it) and keeps the link.
+  const std::string target = ResolveSaveTarget(path);
   unsigned mode = 0666;
   struct stat st;
-  if (::stat(target.c_str(), &st) == 0) {
+  const bool exists = ::stat(target.c_str(), &st) == 0;
+  if (exists) {
     // The old file could not have been truncated: refuse as its creation would fail.
     // Nor is anything but a plain file replaced: the new file would take the
     // place of a FIFO or a device node (/dev/null for a user with the rights).
@@ -131,13 +113,24 @@ void SaveTableFile(DocumentTable& table, const std::string& path, TableFileSyste
       throw TableFileCreateError("cannot write " + path);
     mode = st.st_mode & 07777;
   }
-  const std::string temp = TempNameBeside(target);
-  const int fd = fs.CreateNew(temp, mode);
+  // Beside the target when its folder takes a new file; else the file itself
+  // is rewritten (truncated, written, flushed): a writable file in a
+  // read-only folder can still be saved.
+  const bool inPlace = exists && !FolderWritable(target);
+  std::string temp;
+  int fd = -1;
+  if (inPlace) {
+    fd = fs.OpenTruncated(target);
+  } else {
+    RemoveStaleTemps(target);
+    temp = TempNameFor(target);
+    fd = fs.CreateNew(temp, mode);
+  }
   if (fd < 0) throw TableFileCreateError("cannot create " + path);
 
   auto fail = [&](bool closed) {
     if (!closed) fs.Close(fd);
-    fs.Remove(temp);
+    if (!inPlace) fs.Remove(temp);
     throw TableFileWriteError("cannot write " + path);
   };
   std::string buffer;
@@ -153,6 +146,7 @@ void SaveTableFile(DocumentTable& table, const std::string& path, TableFileSyste
   if (!buffer.empty() && !fs.WriteAll(fd, buffer.data(), buffer.size())) fail(false);
   if (!fs.Sync(fd)) fail(false);
   if (!fs.Close(fd)) fail(true);
+  if (inPlace) return;
   if (!fs.Rename(temp, target)) fail(true);
   SyncDirectoryOf(target);
 }

@@ -46,28 +46,36 @@ class TLinkTestRun {
     DeselectAll(link_);
   }
 
-  // One byte of the answer; a read that fails counts as a byte time-out.
-  // Besides the time-out itself that is a port that has gone away: it fails
-  // every read at once, and counting it is what ends such an answer.
+  // One byte of the answer. Only a byte time-out is counted as one; any other
+  // failed read (a line error, a port that has gone away) is left to the
+  // trace, but still counts toward the block's limit: a vanished port fails
+  // every read at once and must still end the answer.
   char ReadByte(int& blockTimeouts) {
     const auto b = static_cast<char>(ReadLinkByte(link_, setup_.TimeoutMs));
     if (link_ && link_->LastErrorCode != 0) {
       ++blockTimeouts;
-      Count(&TLinkTestCounters::ByteTimeouts);
+      if (link_->LastErrorCode == ErrTimeout) Count(&TLinkTestCounters::ByteTimeouts);
     }
     return b;
   }
 
+  // Stop finishes the block in hand: its answer is still read to its CR, but
+  // an answer that has stopped coming then ends at its next failed read (a
+  // block time-out) instead of after all its byte time-outs, and one that
+  // never ends after MaxReplyLength more bytes.
   AnswerEnd ReadUpToFrameEnd(std::string& answer) {
     int blockTimeouts = 0;
+    std::size_t afterStop = 0;
     for (;;) {
+      const int before = blockTimeouts;
       const char b = ReadByte(blockTimeouts);
       answer += b;
       if (b == FrameEnd) return AnswerEnd::FrameEnd;  // a failed read gives 0, never CR
       if (blockTimeouts >= setup_.ByteTimeoutLimit) return AnswerEnd::TooManyTimeouts;
-      // An answer that never ends would hold Stop for TestByte byte
-      // time-outs; the user's Stop ends it here instead, counting nothing more.
-      if (Stopped()) return AnswerEnd::Stopped;
+      if (afterStop > 0 || Stopped()) {
+        if (afterStop > 0 && blockTimeouts > before) return AnswerEnd::TooManyTimeouts;
+        if (++afterStop > MaxReplyLength) return AnswerEnd::Stopped;
+      }
     }
   }
 
@@ -81,7 +89,7 @@ class TLinkTestRun {
     for (int i = 0; i < 2; ++i) answer += static_cast<char>(ReadLinkByte(link_, setup_.TimeoutMs));
     Count(&TLinkTestCounters::BlocksReceived);
     // CheckReply itself passes over the lead byte and checks the rest.
-    const bool good = answer.size() > 5 && CheckReply(answer);
+    const bool good = answer.size() > 5 && CheckReply(answer, link_.Settings.CheckReply != 0);
     if (!good) Count(&TLinkTestCounters::CRCErrors);
   }
 
