@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "ecr/window_link.h"
 #include "as_nobody.h"
 #include "config/link_settings.h"
 
@@ -45,7 +46,7 @@ class SettingsModes : public ::testing::Test {
     return RunAsNobody([path] {
       LinkSettings.PortName = "COM3";
       try {
-        WriteLinkSettings(path);
+        WriteLinkSettings(LinkSettings, path);
         return true;
       } catch (const ConfigWriteError& e) {
         return std::string(e.what()) != "Unable to write to " + path;  // refused as specified: 1
@@ -89,15 +90,15 @@ TEST_F(SettingsModes, ModesOfTheFileDecideNotThoseOfTheFolder) {
 TEST_F(SettingsModes, PortsBelowOneAndCheckReplyRoundTrip) {
   for (const char* port : {"0", "-1"}) {
     std::ofstream(path_, std::ios::binary) << "[Communication]\r\nPort=" << port << "\r\n";
-    ReadLinkSettings(path_);
+    ReadLinkSettings(LinkSettings, path_);
     EXPECT_EQ(LinkSettings.PortName, std::string("COM") + port);
-    ASSERT_NO_THROW(WriteLinkSettings(path_));
+    ASSERT_NO_THROW(WriteLinkSettings(LinkSettings, path_));
     EXPECT_NE(Contents().find(std::string("Port=") + port + "\r\n"), std::string::npos) << Contents();
   }
   std::ofstream(path_, std::ios::binary) << kOriginal;
-  ReadLinkSettings(path_);
+  ReadLinkSettings(LinkSettings, path_);
   EXPECT_EQ(LinkSettings.CheckReply, 0);
-  WriteLinkSettings(path_);
+  WriteLinkSettings(LinkSettings, path_);
   EXPECT_NE(Contents().find("CheckReply=0"), std::string::npos);  // never written, kept as it stands
 }
 

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "ecr/window_link.h"
 #include "config/link_settings.h"
 #include "serial/block_serial.h"
 #include "serial/net_address.h"
@@ -62,11 +63,11 @@ TEST(NetPortNames, EnvironmentListKeepsNamesWholeAndConfigurationWritesThemBack)
   const std::string path = (dir / "Vestok.ini").string();
   const TLinkSettings before = LinkSettings;
   std::ofstream(path, std::ios::binary) << "[Communication]\r\nPort = RFC2217://[::1]:4001 \r\nBaud=4\r\n";
-  ReadLinkSettings(path);
+  ReadLinkSettings(LinkSettings, path);
   EXPECT_EQ(LinkSettings.PortName, "RFC2217://[::1]:4001");
   EXPECT_EQ(LinkSettings.Speed, 9600);
   LinkSettings.CableTimeout = 730;
-  WriteLinkSettings(path);
+  WriteLinkSettings(LinkSettings, path);
   std::ifstream in(path, std::ios::binary);
   const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   EXPECT_NE(text.find("Port=RFC2217://[::1]:4001\r"), std::string::npos) << text;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 
+#include "ecr/window_link.h"
 #include "ecr/fiscal_number.h"
 #include "jobs/job_fixture.h"
 #include "net/ser2net_fixture.h"
@@ -70,11 +71,11 @@ TEST_P(NetLink, FiscalNumberLinkTestAndDetection) {
   StartLine(std::move(options));
 
   std::string fiscal;
-  EXPECT_EQ(ReadFiscalNumber(port, 9600, 1, 200, fiscal), FiscalQueryOk);
+  EXPECT_EQ(ReadFiscalNumber(LinkPort, port, 9600, 1, 200, fiscal), FiscalQueryOk);
   EXPECT_EQ(fiscal, "12\xFF" "34");
-  EXPECT_EQ(ReadFiscalNumber(port, 4800, 1, 100, fiscal), Telnet() ? FiscalQueryExchangeFailed : FiscalQueryOk);
+  EXPECT_EQ(ReadFiscalNumber(LinkPort, port, 4800, 1, 100, fiscal), Telnet() ? FiscalQueryExchangeFailed : FiscalQueryOk);
   // Speed 0 is no speed: the open fails and leaves the server free.
-  EXPECT_FALSE(OpenLink(port, 0));
+  EXPECT_FALSE(OpenLink(LinkPort, port, 0));
   EXPECT_FALSE(LinkPort);
 
   TLinkTestSetup setup;
@@ -83,7 +84,7 @@ TEST_P(NetLink, FiscalNumberLinkTestAndDetection) {
   setup.TimeoutMs = 200;
   setup.Blocks = 3;
   setup.ByteTimeoutLimit = 3;
-  EXPECT_EQ(RunLinkTest(setup, {}), (TLinkTestCounters{3, 3, 0, 0, 0}));
+  EXPECT_EQ(RunLinkTest(LinkPort, setup, {}), (TLinkTestCounters{3, 3, 0, 0, 0}));
 
   const std::vector<std::string> ports = {"tcp://127.0.0.1:" + std::to_string(test::FreeTcpPort()), port};
   const std::vector<std::string> speeds = {"  4800", "  9600"};
@@ -98,7 +99,7 @@ TEST_P(NetLink, FiscalNumberLinkTestAndDetection) {
   hooks.TickedSpeed = [&](int i) { return std::optional<std::string>(speeds[std::size_t(i)]); };
   Lines found;
   hooks.Found = [&](const TDetectFound& f) { found.push_back(DetectEntryText(f)); };
-  RunDetectScan(scan, hooks);
+  RunDetectScan(LinkPort, scan, hooks);
   Lines expected;
   if (!Telnet()) expected.push_back("12\xFF" "34 - " + port + " [4800], nr logic: 1");
   expected.push_back("12\xFF" "34 - " + port + " [9600], nr logic: 1");
@@ -149,7 +150,7 @@ TEST_P(NetLink, SilentRegisterFailsTheQueryWithinItsWaits) {
   StartLine(With(reg));
   std::string fiscal;
   const auto t0 = std::chrono::steady_clock::now();
-  EXPECT_EQ(ReadFiscalNumber(port, 9600, 1, 100, fiscal), FiscalQueryExchangeFailed);
+  EXPECT_EQ(ReadFiscalNumber(LinkPort, port, 9600, 1, 100, fiscal), FiscalQueryExchangeFailed);
   // Three selection attempts of 100 ms, the connection and a few frames.
   EXPECT_LT(MsSince(t0), 1500);
   EXPECT_FALSE(LinkPort);
@@ -187,7 +188,7 @@ TEST_P(NetLink, ASlowLineBehindAFastNetworkIsWaitedFor) {
   DocumentTable items(TableDefinition(tkItems));
   Opened(items);
   AddRow(items, {"1", "ARTICOL CU NUME LUNG", "1", "5941234567890", "1.00", "0", "1", "1"});
-  job = std::make_unique<TLoadThread>(0, JobSetup{host, mainThread, port, 1200, items, std::nullopt, log});
+  job = std::make_unique<TLoadThread>(0, JobSetup{host, mainThread, port, 1200, items, std::nullopt, log, LinkPort});
   job->WaitForEnd();
   EXPECT_EQ(log.Lines().back(), "Incarcare articole incheiata fara erori");
   EXPECT_EQ(Commands().size(), 1u);
@@ -208,7 +209,7 @@ TEST_P(NetLink, RefusedAndUnresolvableNamesFailTheOpenAtOnce) {
   EXPECT_FALSE(unknown.LastErrorText.empty());
   EXPECT_LT(MsSince(t0), TNetPort::ConnectTimeoutMs + 500);
   std::string fiscal;
-  EXPECT_EQ(ReadFiscalNumber(scheme + "no-such-register.invalid:4001", 9600, 1, 100, fiscal), FiscalQueryPortFailed);
+  EXPECT_EQ(ReadFiscalNumber(LinkPort, scheme + "no-such-register.invalid:4001", 9600, 1, 100, fiscal), FiscalQueryPortFailed);
   EXPECT_FALSE(LinkPort);
 }
 

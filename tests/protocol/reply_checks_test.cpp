@@ -2,6 +2,7 @@
 // reply bounded in time as well as in length.
 #include <gtest/gtest.h>
 
+#include "ecr/window_link.h"
 #include "ecr/exchange.h"
 #include "ecr/frames.h"
 #include "jobs/record_layouts.h"
@@ -36,12 +37,12 @@ TEST_F(ReplyChecks, ARegisterWhoseCheckLeavesOutTheLeadingLfIsUnderstood) {
   StartSim(std::move(options));
   ASSERT_TRUE(Open());
   std::string answer;
-  ASSERT_EQ(SelectionHandshake(1, T, &answer), HandshakeResult::Ready);
+  ASSERT_EQ(SelectionHandshake(LinkPort, 1, T, &answer), HandshakeResult::Ready);
   EXPECT_EQ(answer, "RO0000001;1;SIM;");
   std::string payload;
-  ASSERT_EQ(CommandStep("W6;2;Y;", payload), CommandResult::Replied);
+  ASSERT_EQ(CommandStep(LinkPort, "W6;2;Y;", payload), CommandResult::Replied);
   EXPECT_TRUE(IsAcknowledgement(payload));
-  ASSERT_EQ(SendAndReceive("R6;9;", payload), CommandResult::Replied);
+  ASSERT_EQ(SendAndReceive(LinkPort, "R6;9;", payload), CommandResult::Replied);
   EXPECT_TRUE(IsEndReply(payload));
 }
 
@@ -52,10 +53,10 @@ TEST_F(ReplyChecks, AReplyThatTricklesIsGivenUpAtItsTimeBound) {
   r.Faults.ByteGapMs = T - 10;  // every byte just inside the byte time-out
   StartSim(OneRegister(r));
   ASSERT_TRUE(Open());
-  const int bound = ReplyTimeBoundMs(9600);
+  const int bound = ReplyTimeBoundMs(LinkSettings, 9600);
   EXPECT_EQ(bound, 3 * T + 512 * 10 * 1000 / 9600 + ReplyTimeMarginMs);
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(SelectionHandshake(1, T), HandshakeResult::BadAnswer);  // the whole answer takes 6 s
+  EXPECT_EQ(SelectionHandshake(LinkPort, 1, T), HandshakeResult::BadAnswer);  // the whole answer takes 6 s
   EXPECT_LT(ElapsedMs(start), bound + 1500);
 }
 

@@ -121,7 +121,7 @@ TEST_F(LinkTestTest, StopFinishesTheBlockInHand) {
   hooks.CountersChanged = [&](const TLinkTestCounters& c) {
     if (c.BlocksSent == 3) stop = true;  // while the third answer is awaited
   };
-  EXPECT_EQ(RunLinkTest(Setup(999999), hooks), Counters(3, 3, 0, 0, 0));
+  EXPECT_EQ(RunLinkTest(LinkPort, Setup(999999), hooks), Counters(3, 3, 0, 0, 0));
 }
 
 TEST_F(LinkTestTest, NoSpeedOrAPortThatCannotBeOpenedSendsNothing) {

@@ -62,13 +62,6 @@ bool CheckReply(std::string_view reply, bool verify) {
   return CheckReplyCoverage(reply) != ReplyCoverage::None;
 }
 
-ReplyCoverage CheckReplyCoverage(std::string_view reply) {
-  if (reply.size() < MinReplyLength) return ReplyCoverage::None;
-  if (Crc16(reply.substr(1)) == 0) return ReplyCoverage::FromFirstByte;
-  if (reply[1] == FrameStart && Crc16(reply.substr(2)) == 0) return ReplyCoverage::AfterLeadingLF;
-  return ReplyCoverage::None;
-}
-
 std::string ReplyPayload(std::string_view reply) {
   if (reply.size() < 4) return {};
   return std::string(reply.substr(1, reply.size() - 4));

@@ -80,13 +80,6 @@ ReplyCoverage CheckReplyCoverage(std::string_view reply);
 // valid.
 bool CheckReply(std::string_view reply, bool verify = true);
 
-// Which bytes of a reply (lead byte included) its check bytes cover:
-// FromFirstByte, everything after the lead byte; AfterLeadingLF, a payload
-// that begins with LF covered from the byte after that LF; None when neither
-// comes out right.
-enum class ReplyCoverage { None, FromFirstByte, AfterLeadingLF };
-ReplyCoverage CheckReplyCoverage(std::string_view reply);
-
 // All bytes but the lead byte and the last three (CR and the check bytes);
 // empty for a reply shorter than four bytes.
 std::string ReplyPayload(std::string_view reply);

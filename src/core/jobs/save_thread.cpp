@@ -66,7 +66,7 @@ void TSaveThread::RequestRecord() {
   // the one to this request right behind it.
   if (lastFit_ == ReplyFit::OtherNumber || lastFit_ == ReplyFit::NotARecord) {
     std::string next;
-    if (ReceiveReply(next)) {
+    if (ReceiveReply(link_, next)) {
       const ReplyFit fit = JudgeDownloadReply(jobKind_, currentNo_, ReplyText(next), selectionAnswer_);
       if (fit == ReplyFit::Record || fit == ReplyFit::EndReply) {
         payload = std::move(next);
