@@ -10,6 +10,7 @@
 #include "startup/batch_request.h"
 #include "startup/config_path.h"
 #include "ui/main_window.h"
+#include "ui/qt_translation.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ void RunBatchOffScreenWithoutDisplay(int argc, char** argv) {
 int main(int argc, char** argv) {
   RunBatchOffScreenWithoutDisplay(argc, argv);
   QApplication app(argc, argv);  // takes its own options (-platform, ...) out of argv
+  vestok::InstallQtTranslation(app);  // Qt's own buttons and dialogs in Romanian, where installed
   vestok::ReadLinkSettings(vestok::ConfigFilePath());
   vestok::OperationLog = std::make_unique<vestok::TOperationLog>();
   QApplication::setApplicationName("Vestok 4");
