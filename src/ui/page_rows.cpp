@@ -87,8 +87,10 @@ QSize TPageRows::minimumSizeHint() const {
 
 void TPageRows::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  Arrange(width(), true);
-  if (height() != heightForWidth(width())) updateGeometry();
+  // The rows the width needs decide the height (a main window's layout does
+  // not ask its central widget's children for height-for-width).
+  const int needed = Arrange(width(), true);
+  if (minimumHeight() != needed) setFixedHeight(needed);
 }
 
 }  // namespace vestok

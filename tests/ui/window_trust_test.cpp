@@ -131,10 +131,14 @@ TEST_F(WindowTrustTest, CellEditorsKeepWhatIsTypedOrRefuseIt) {
   TTableModel* model = Grid()->Model();
   const int priceColumn = model->ColumnOfField(Items().FieldIndex("PriceType"));
   auto typePrice = [&](const QString& keys) {
-    Grid()->setFocus();
     Grid()->setCurrentIndex(model->index(0, priceColumn));
-    QTest::keyClicks(Grid()->focusWidget(), keys);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    Grid()->edit(model->index(0, priceColumn));
+    auto* editor = Grid()->findChild<TPriceTypeEditor*>();
+    EXPECT_NE(editor, nullptr);
+    if (editor == nullptr) return -1;
+    QTest::keyClicks(editor->lineEdit(), keys);
+    Grid()->FinishEditing();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the closed editor goes
     return *Items().IntegerAt(0, Items().FieldIndex("PriceType"));
   };
   EXPECT_EQ(typePrice("Liber"), 1);
@@ -164,7 +168,9 @@ TEST_F(WindowTrustTest, CellEditorsKeepWhatIsTypedOrRefuseIt) {
   // Ctrl+X, C and V in a cell editor act on its text, not on the window.
   Grid()->setCurrentIndex(model->index(0, nameColumn));
   Grid()->edit(model->index(0, nameColumn));
-  auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+  auto* editor = Grid()->findChild<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly);
+  if (editor == nullptr)
+    for (QLineEdit* e : Grid()->viewport()->findChildren<QLineEdit*>()) editor = e;
   ASSERT_NE(editor, nullptr);
   editor->selectAll();
   QTest::keyClick(editor, Qt::Key_X, Qt::ControlModifier);
@@ -238,6 +244,7 @@ TEST_F(WindowTrustTest, EveryCaptionAndColumnTitleIsWholeAt800By600) {
   ASSERT_NE(frame, nullptr);
   for (auto* caption : frame->findChildren<QToolButton*>()) {
     EXPECT_LE(caption->geometry().right(), frame->width()) << caption->text().toStdString();
+    EXPECT_LE(caption->geometry().bottom(), frame->height()) << caption->text().toStdString();
     EXPECT_GE(caption->width(), caption->sizeHint().width());
   }
   for (TableKind kind : {tkItems, tkOperators, tkHeadFoot}) {
