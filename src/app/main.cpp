@@ -14,6 +14,7 @@
 #include "startup/config_path.h"
 #include "startup/display_probe.h"
 #include "ui/main_window.h"
+#include "ui/qt_translation.h"
 
 namespace {
 
@@ -52,6 +53,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   QApplication app(qtArgc, argv);
+  vestok::InstallQtTranslation(app);  // Qt's own buttons and dialogs in Romanian, where installed
   vestok::ReadLinkSettings(vestok::LinkSettings, vestok::ConfigFilePath());
   vestok::StartTraceFromEnvironment();  // VESTOK_TRACE: every line of the link into that file
   vestok::OperationLog = std::make_unique<vestok::TOperationLog>();

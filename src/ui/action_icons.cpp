@@ -78,8 +78,11 @@ void PaintPrinter(QPainter& p) {
 
 }  // namespace
 
-QIcon ActionIcon(TActionPicture picture) {
-  QPixmap pixmap(kSize, kSize);
+// One picture drawn for a device pixel ratio: the same drawing on a pixmap
+// with `ratio` times the pixels, so that it stays sharp on a scaled screen.
+static QPixmap ActionPixmap(TActionPicture picture, int ratio) {
+  QPixmap pixmap(kSize * ratio, kSize * ratio);
+  pixmap.setDevicePixelRatio(ratio);
   pixmap.fill(Qt::transparent);
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
@@ -104,7 +107,13 @@ QIcon ActionIcon(TActionPicture picture) {
     case TActionPicture::Print: PaintPrinter(p); break;
   }
   p.end();
-  return QIcon(pixmap);
+  return pixmap;
+}
+
+QIcon ActionIcon(TActionPicture picture) {
+  QIcon icon;
+  for (int ratio : {1, 2, 3}) icon.addPixmap(ActionPixmap(picture, ratio));
+  return icon;
 }
 
 }  // namespace vestok

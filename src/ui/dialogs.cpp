@@ -1,7 +1,9 @@
 #include "ui/dialogs.h"
 
 #include <QApplication>
+#include <QAbstractButton>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <cstdio>
@@ -33,6 +35,8 @@ bool NobodyCanAnswer() {
 std::optional<QString> RunFileDialog(QWidget* parent, const TFileDialogSpec& spec, bool save) {
   if (NobodyCanAnswer()) return std::nullopt;
   QFileDialog dialog(parent, spec.Title);
+  // Both dialogs start in the folder of the file chosen last in this run.
+  if (!LastDialogFolder().isEmpty()) dialog.setDirectory(LastDialogFolder());
   dialog.setNameFilters(spec.Filters);
   dialog.setDefaultSuffix(spec.DefaultExtension);
   if (save) {
@@ -46,6 +50,7 @@ std::optional<QString> RunFileDialog(QWidget* parent, const TFileDialogSpec& spe
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList files = dialog.selectedFiles();
   if (files.isEmpty()) return std::nullopt;
+  RememberDialogFolder(files.front());
   return files.front();
 }
 
@@ -58,6 +63,25 @@ TMessageAnswer ClosedAnswer(TMessageButtons buttons) {
     case TMessageButtons::YesNo: return TMessageAnswer::No;
   }
   return TMessageAnswer::Cancel;
+}
+
+static QString& LastFolderOfRun() {
+  static QString folder;
+  return folder;
+}
+
+QString LastDialogFolder() { return LastFolderOfRun(); }
+
+void RememberDialogFolder(const QString& chosenFile) {
+  const QFileInfo info(chosenFile);
+  if (!chosenFile.isEmpty()) LastFolderOfRun() = info.absolutePath();
+}
+
+void SetRomanianButtonTexts(QMessageBox& box) {
+  // Without Qt's Romanian translation its buttons would read Yes and No.
+  if (QAbstractButton* yes = box.button(QMessageBox::Yes)) yes->setText(QStringLiteral("&Da"));
+  if (QAbstractButton* no = box.button(QMessageBox::No)) no->setText(QStringLiteral("&Nu"));
+  if (QAbstractButton* cancel = box.button(QMessageBox::Cancel)) cancel->setText(QStringLiteral("Renunta"));
 }
 
 TMessageAnswer TQtDialogs::Message(QWidget* parent, TMessageKind kind, const QString& text,
@@ -78,6 +102,7 @@ TMessageAnswer TQtDialogs::Message(QWidget* parent, TMessageKind kind, const QSt
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
       break;
   }
+  SetRomanianButtonTexts(box);
   switch (box.exec()) {
     case QMessageBox::Ok: return TMessageAnswer::Ok;
     case QMessageBox::Yes: return TMessageAnswer::Yes;

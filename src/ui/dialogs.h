@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <optional>
 
+class QMessageBox;
 class QWidget;
 
 namespace vestok {
@@ -51,6 +52,14 @@ class TQtDialogs final : public IDialogs {
   std::optional<QString> OpenFileName(QWidget* parent, const TFileDialogSpec& spec) override;
   std::optional<QString> SaveFileName(QWidget* parent, const TFileDialogSpec& spec) override;
 };
+
+// The folder of the file chosen last in a file dialog of this run (empty at
+// first); the real dialogs start there and remember each choice.
+QString LastDialogFolder();
+void RememberDialogFolder(const QString& chosenFile);
+
+// Gives a box's Yes, No and Cancel buttons their Romanian texts.
+void SetRomanianButtonTexts(QMessageBox& box);
 
 // The process-wide real dialogs, used when a window is given no others.
 IDialogs& QtDialogs();

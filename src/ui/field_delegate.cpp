@@ -6,6 +6,7 @@
 #include <QRegularExpressionValidator>
 
 #include "tables/price_type.h"
+#include "ui/cell_validators.h"
 #include "text/decimal_separator.h"
 #include "ui/table_model.h"
 
@@ -42,11 +43,7 @@ QWidget* TFieldDelegate::createEditor(QWidget* parent, const QStyleOptionViewIte
   if (model == nullptr) return QStyledItemDelegate::createEditor(parent, option, index);
 
   if (model->IsPriceTypeColumn(index.column())) {
-    auto* combo = new QComboBox(parent);
-    combo->setObjectName("cbPriceType");
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    for (std::string_view text : kPriceTypeTexts) combo->addItem(QString::fromLatin1(text.data(), qsizetype(text.size())));
+    auto* combo = new TPriceTypeEditor(parent);
     editor_ = combo;
     return combo;
   }
@@ -58,9 +55,10 @@ QWidget* TFieldDelegate::createEditor(QWidget* parent, const QStyleOptionViewIte
   switch (def.type) {
     case FieldType::Text:
       edit->setMaxLength(def.width);
+      edit->setValidator(new TTextFieldValidator(def.width, edit));
       break;
     case FieldType::Integer:
-      edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral(R"(\s*[-+]?\d{0,10}\s*)")), edit));
+      edit->setValidator(new TIntegerFieldValidator(edit));
       break;
     case FieldType::Float:
       edit->setValidator(new TFloatFieldValidator(UserDecimalSeparator(), edit));
@@ -72,9 +70,8 @@ QWidget* TFieldDelegate::createEditor(QWidget* parent, const QStyleOptionViewIte
 
 void TFieldDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
   const QString text = index.data(Qt::EditRole).toString();
-  if (auto* combo = qobject_cast<QComboBox*>(editor)) {
-    combo->setCurrentIndex(combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
-    combo->setEditText(text);
+  if (auto* combo = qobject_cast<TPriceTypeEditor*>(editor)) {
+    combo->Start(text);
     return;
   }
   if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
@@ -85,11 +82,11 @@ void TFieldDelegate::setEditorData(QWidget* editor, const QModelIndex& index) co
 }
 
 void TFieldDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const {
-  if (auto* combo = qobject_cast<QComboBox*>(editor)) {
-    // The model compares the text with the three texts exactly; anything else
-    // leaves the price type as it was.
-    if (combo->currentText() != index.data(Qt::EditRole).toString())
-      model->setData(index, combo->currentText(), Qt::EditRole);
+  if (auto* combo = qobject_cast<TPriceTypeEditor*>(editor)) {
+    // The editor has picked one of the three texts from what was typed; the
+    // model takes only those.
+    const QString choice = combo->Choice();
+    if (choice != index.data(Qt::EditRole).toString()) model->setData(index, choice, Qt::EditRole);
     return;
   }
   if (auto* edit = qobject_cast<QLineEdit*>(editor)) {

@@ -1,5 +1,7 @@
 #include "ui/item_report.h"
 
+#include <algorithm>
+
 #include <QFileDialog>
 #include <QFont>
 #include <QFontMetricsF>
@@ -38,6 +40,8 @@ QFont ItemListFont() {
   return font;
 }
 
+constexpr qreal kColumnGapMm = 1.0;
+
 QString FitTextToWidth(const QString& text, const QFontMetricsF& metrics, qreal width) {
   if (metrics.horizontalAdvance(text) <= width) return text;
   // Binary search for the longest fitting start; widths grow with length.
@@ -72,7 +76,10 @@ void PaintItemListPage(QPainter& painter, qreal unitsPerMm, const DocumentTable&
   painter.setPen(Qt::black);
   const QFontMetricsF metrics(font, painter.device());
   for (const TReportText& t : ItemListPageTexts(items, page, decimalSeparator)) {
-    const QRectF box(t.left * scale, t.top * scale, t.width * scale, metrics.height());
+    // A value keeps a millimetre clear of the next column, so that two values
+    // never run into each other ("Liber max" beside the stand number).
+    const qreal room = t.centred ? t.width * scale : std::max<qreal>(0, t.width * scale - kColumnGapMm * unitsPerMm);
+    const QRectF box(t.left * scale, t.top * scale, room, metrics.height());
     const QString text = FromCp1250(t.text);
     if (t.centred) {
       painter.drawText(box, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, text);

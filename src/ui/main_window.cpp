@@ -22,10 +22,15 @@
 #include "program_version.h"
 #include "tables/current_file_name.h"
 #include "ui/action_icons.h"
+#include "ui/close_guard.h"
 #include "ui/detect_ecrs_dialog.h"
 #include "ui/item_report.h"
 #include "ui/line_monitor.h"
 #include "ui/main_window_job_host.h"
+#include "ui/page_rows.h"
+#include "ui/protocol_list.h"
+#include "ui/qt_translation.h"
+#include "ui/status_panels.h"
 #include "ui/pc_communication_dialog.h"
 #include "ui/qt_main_thread.h"
 #include "ui/quick_search.h"
@@ -79,9 +84,13 @@ TfMain::TfMain(QWidget* parent, IDialogs* dialogs)
     : QMainWindow(parent),
       dialogs_(dialogs != nullptr ? *dialogs : QtDialogs()),
       mainThread_(std::make_unique<TQtMainThread>()),
-      jobHost_(std::make_unique<TJobHost>(*this)) {
+      jobHost_(std::make_unique<TJobHost>(*this)),
+      unsaved_(std::make_unique<TUnsavedChanges>()) {
   setObjectName("fMain");
   setWindowTitle("Vestok ver. " VESTOK_VERSION " by Quorlan Engineering for Selvara Exim");
+  setWindowIcon(VestokIcon());
+  // Hints go to tooltips; the status panels keep what the window writes there.
+  new TStatusTipFilter(this);
   resize(800, 600);
   setMinimumWidth(130);
 
@@ -118,7 +127,6 @@ void TfMain::CreateActions() {
     action->setObjectName(QString::fromLatin1(spec.name));
     const QString hint = QString::fromLatin1(spec.hint);
     action->setToolTip(hint);
-    action->setStatusTip(hint);
     if (*spec.shortcut) action->setShortcut(QKeySequence(QString::fromLatin1(spec.shortcut)));
     this->*spec.member = action;
     ActionList.append(action);
@@ -201,9 +209,8 @@ void TfMain::CreateToolBar() {
   auto* spring = new QWidget(ToolBar);
   spring->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
   ToolBar->addWidget(spring);
-  cbProtocol = new QComboBox(ToolBar);
+  cbProtocol = new TProtocolList(ToolBar);
   cbProtocol->setObjectName("cbProtocol");
-  cbProtocol->setEditable(false);
   cbProtocol->addItems({"Seria A", "Standard"});
   cbProtocol->setCurrentIndex(0);
   cbProtocol->setSizeAdjustPolicy(QComboBox::AdjustToContents);
@@ -239,9 +246,15 @@ QWidget* TfMain::AddTablePage(QTabWidget* pages, TableKind kind, const char* cap
 }
 
 void TfMain::CreatePages() {
-  pcMain = new QTabWidget(this);
+  // The main pages' captions stand on as many rows as the width needs.
+  auto* frame = new QWidget(this);
+  frame->setObjectName("pcMainFrame");
+  auto* frameLayout = new QVBoxLayout(frame);
+  frameLayout->setContentsMargins(0, 0, 0, 0);
+  frameLayout->setSpacing(0);
+  pcMain = new QTabWidget(frame);
   pcMain->setObjectName("pcMain");
-  setCentralWidget(pcMain);
+  setCentralWidget(frame);
 
   auto makeSubPages = [this](const char* pageName, const char* controlName, const char* caption) {
     auto* page = new QWidget(pcMain);
@@ -284,6 +297,9 @@ void TfMain::CreatePages() {
   settingsLayout->addStretch(1);
   pcMain->addTab(tsECRSettings, "Configurare parametrii casa de marcat");
 
+  frameLayout->addWidget(new TPageRows(pcMain, frame));
+  frameLayout->addWidget(pcMain, 1);
+
   pcMain->setCurrentIndex(0);
   for (QTabWidget* sub : {pcData, pcOperNSetWork, pcReceiptSettings}) sub->setCurrentIndex(0);
 }
@@ -292,27 +308,23 @@ void TfMain::CreateStatusBar() {
   StatusBar = statusBar();
   StatusBar->setObjectName("StatusBar");
   StatusBar->setSizeGripEnabled(true);
-  const int widths[3] = {300, 200, 0};
+  // Panel 0 is at most 300 pixels and cuts a long path in the middle; panel 1
+  // is at least 200 and as wide as its longest fixed text; panel 2 takes the
+  // rest, at least the stop hint. Every text stays whole at the default font.
   for (int i = 0; i < 3; ++i) {
-    auto* panel = new QLabel(StatusBar);
+    auto* panel = new TStatusPanel(i == 0, StatusBar);
     panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-    panel->setFrameShape(QFrame::Panel);
-    panel->setFrameShadow(QFrame::Sunken);
-    panel->setTextFormat(Qt::PlainText);
-    // The panels keep their widths; the bar's texts get a slightly smaller
-    // font so that the file actions' texts fit panel 1 whole.
-    QFont font = panel->font();
-    font.setPointSizeF(font.pointSizeF() * 0.85);
-    panel->setFont(font);
-    if (widths[i] > 0) {
-      panel->setFixedWidth(widths[i]);
-      StatusBar->addWidget(panel, 0);
-    } else {
-      panel->setMinimumWidth(0);
-      StatusBar->addWidget(panel, 1);  // the rest of the bar
-    }
     panels_[std::size_t(i)] = panel;
   }
+  panels_[0]->setMaximumWidth(300);
+  panels_[0]->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+  StatusBar->addWidget(panels_[0], 0);
+  panels_[1]->setFixedWidth(std::max(200, PanelWidthFor(*panels_[1], StatusPanelOneTexts())));
+  StatusBar->addWidget(panels_[1], 0);
+  const std::string stopped = StoppedByUserLine(99999);
+  panels_[2]->setMinimumWidth(PanelWidthFor(*panels_[2], {QString::fromLatin1(kStopHint.data(), qsizetype(kStopHint.size())),
+                                                          QString::fromStdString(stopped)}));
+  StatusBar->addWidget(panels_[2], 1);
 }
 
 QWidget* TfMain::TablePage(TableKind kind) const { return kind < kTableCount ? pages_[kind] : nullptr; }
@@ -341,7 +353,10 @@ void TfMain::FormShow() {
     Grids[kind] = grids_[kind];
   }
   ResetCurrentFileNames();
-  for (TableKind kind = 0; kind < kTableCount; ++kind) tables_[kind]->Open();
+  for (TableKind kind = 0; kind < kTableCount; ++kind) {
+    tables_[kind]->Open();
+    unsaved_->MarkSaved(kind, *tables_[kind]);
+  }
   // The drop-down list of the items' "Tip pret" column is built by the
   // grid's editor from kPriceTypeTexts ("Fix", "Liber", "Liber max").
   SetStatusText(0, QString::fromLatin1(kNoCurrentFile.data(), qsizetype(kNoCurrentFile.size())));
@@ -353,6 +368,11 @@ void TfMain::FormShow() {
 }
 
 void TfMain::closeEvent(QCloseEvent* event) {
+  // Leaving over changes not saved asks first (never in a batch run).
+  if (!BatchMode && !tablesClosed_ && HasUnsavedChanges() && !TUnsavedChanges::ConfirmLeave(dialogs_, this)) {
+    event->ignore();
+    return;
+  }
   // A running job works on one of the tables: it ends before they close.
   StopRunningJobs();
   if (batchRunning_) {
@@ -364,6 +384,18 @@ void TfMain::closeEvent(QCloseEvent* event) {
   CloseTables();
   event->accept();
   QMainWindow::closeEvent(event);
+}
+
+bool TfMain::HasUnsavedChanges() {
+  if (!shown_ || tablesClosed_) return false;
+  const TableKind kind = CurrentTableKind();
+  if (kind < kTableCount && grids_[kind] != nullptr) grids_[kind]->FinishEditing();
+  if (kind == tkSettings && SettingsPage != nullptr) SettingsPage->Commit();
+  return unsaved_->AnyUnsaved(tables_);
+}
+
+void TfMain::MarkSaved(TableKind kind) {
+  if (kind < kTableCount) unsaved_->MarkSaved(kind, *tables_[kind]);
 }
 
 void TfMain::CloseTables() {

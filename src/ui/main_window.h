@@ -31,6 +31,7 @@ class TTableGrid;
 class TTransferJob;
 class TSettingsPage;
 class TQuickSearchPanel;
+class TUnsavedChanges;
 
 class TfMain : public QMainWindow {
   Q_OBJECT
@@ -119,6 +120,12 @@ class TfMain : public QMainWindow {
 
   IDialogs& Dialogs() const { return dialogs_; }
 
+  // A table holds changes not saved since its last New, Open or Save; what is
+  // being typed into a cell or the settings page is stored first.
+  bool HasUnsavedChanges();
+  // The fixed texts status panel 1 shows, which it is made wide enough for.
+  static QStringList StatusPanelOneTexts();
+
   // ---- transfers
   // The six transfer actions (aImportAll ... aDeleteSel): confirmation,
   // fiscal number, job start. The action returns while the job runs.
@@ -175,6 +182,8 @@ class TfMain : public QMainWindow {
   QWidget* AddTablePage(QTabWidget* pages, TableKind kind, const char* caption);
   void FormShow();
   void CloseTables();
+  // The table of `kind` now is what its file holds.
+  void MarkSaved(TableKind kind);
 
   class TJobHost;
   // Reads the register's fiscal number into LinkSettings; on failure shows
@@ -211,6 +220,7 @@ class TfMain : public QMainWindow {
   // The hand-over and the host outlive the jobs; the jobs go before the tables.
   std::unique_ptr<TQtMainThread> mainThread_;
   std::unique_ptr<TJobHost> jobHost_;
+  std::unique_ptr<TUnsavedChanges> unsaved_;
   std::unique_ptr<TLoadThread> uploadJob_;
   std::unique_ptr<TSaveThread> downloadJob_;
   std::unique_ptr<TDelThread> deleteJob_;

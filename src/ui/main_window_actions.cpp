@@ -18,6 +18,7 @@
 #include "ui/item_report.h"
 #include "ui/quick_search.h"
 #include "ui/settings_page.h"
+#include "ui/status_panels.h"
 #include "ui/table_grid.h"
 
 namespace vestok {
@@ -90,7 +91,17 @@ QString TfMain::StatusText(int panel) const {
 }
 
 void TfMain::SetStatusText(int panel, const QString& text) {
-  if (panel >= 0 && panel < 3) panels_[std::size_t(panel)]->setText(text);
+  if (panel >= 0 && panel < 3) static_cast<TStatusPanel*>(panels_[std::size_t(panel)])->SetPanelText(text);
+}
+
+QStringList TfMain::StatusPanelOneTexts() {
+  QStringList texts = {kSaveDone, kSaveFailed, kOpenFailed};
+  for (const JobTexts* job : {&kUploadTexts, &kDownloadTexts, &kDeleteTexts})
+    for (std::string_view text : {job->VerdictOk, job->VerdictErrors})
+      texts << QString::fromLatin1(text.data(), qsizetype(text.size()));
+  for (const JobTexts* job : {&kUploadTexts, &kDownloadTexts, &kDeleteTexts})
+    texts << QString::fromLatin1(job->Error.data(), qsizetype(job->Error.size())) + QStringLiteral("99999");
+  return texts;
 }
 
 // ---- file actions, on the table shown
@@ -102,6 +113,7 @@ void TfMain::FileNew() {
   EmptyTable(*tables_[kind]);
   CurrentFileName[kind] = std::string(kNoCurrentFile);
   partialLoad_[kind] = false;
+  MarkSaved(kind);
   SetStatusText(0, PathText(CurrentFileName[kind]));
 }
 
@@ -125,6 +137,7 @@ void TfMain::FileOpen() {
     // Save must not put this part in place of the whole file.
     SetStatusText(1, kOpenFailed);
   }
+  MarkSaved(kind);
 }
 
 void TfMain::FileSave() {
@@ -139,6 +152,7 @@ void TfMain::FileSave() {
     if (kind == tkSettings) SettingsPage->Commit();
     SaveTableFile(*tables_[kind], CurrentFileName[kind]);
     SetStatusText(1, kSaveDone);
+    MarkSaved(kind);
   } catch (const std::exception&) {
     SetStatusText(1, kSaveFailed);
   }
@@ -155,6 +169,7 @@ void TfMain::FileSaveAs() {
     const std::string path = PathBytes(*chosen);
     SaveTableFile(*tables_[kind], path);
     SetStatusText(1, kSaveDone);
+    MarkSaved(kind);
     CurrentFileName[kind] = path;
     partialLoad_[kind] = false;
     SetStatusText(0, *chosen);

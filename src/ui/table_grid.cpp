@@ -2,6 +2,8 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QTimer>
 #include <algorithm>
 
 #include "ui/dialogs.h"
@@ -37,6 +39,10 @@ TTableGrid::TTableGrid(DocumentTable& table, IDialogs& dialogs, QWidget* parent)
   SizeColumns();
 
   connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, &TTableGrid::OnViewRowChanged);
+  // While a job keeps the table's refreshing suspended the grid shows a
+  // picture of its rows as they were, instead of an empty grid.
+  connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, &TTableGrid::FreezeRows);
+  connect(model_, &QAbstractItemModel::modelReset, this, &TTableGrid::ThawRows);
   connect(model_, &TTableModel::tableCurrentChanged, this, &TTableGrid::OnTableCurrentChanged);
 }
 
@@ -49,12 +55,38 @@ void TTableGrid::SizeColumns() {
   for (int c = 0; c < model_->columnCount(); ++c) {
     const FieldDef& def = Table().Fields()[std::size_t(model_->FieldOfColumn(c))];
     // Room for a typical value, or the title where that is wider.
+    // Texts get room for up to 40 characters (a receipt header line); on the
+    // items page the name and barcode are held to what a register keeps, so
+    // that all eight columns fit a window of 800 pixels.
     int chars = def.type == FieldType::Float ? 8 : 5;
-    if (def.type == FieldType::Text) chars = std::clamp(def.width, 8, 22);
+    if (def.type == FieldType::Text) chars = std::clamp(def.width, 8, 40);
+    if (Table().Kind() == tkItems && def.type == FieldType::Text) chars = std::min(chars, 20);
     if (model_->IsPriceTypeColumn(c)) chars = 8;
     const int title = fontMetrics().horizontalAdvance(model_->headerData(c, Qt::Horizontal).toString());
     setColumnWidth(c, std::max(chars * digit, title) + 16);
   }
+}
+
+QItemSelectionModel::SelectionFlags TTableGrid::CurrentRowSelection() {
+  return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+}
+
+void TTableGrid::FreezeRows() {
+  if (!isVisible() || viewport()->width() <= 0) return;
+  if (frozen_ == nullptr) {
+    frozen_ = new QLabel(viewport());
+    frozen_->setObjectName("frozenRows");
+    frozen_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    frozen_->setAutoFillBackground(true);
+  }
+  frozen_->setPixmap(viewport()->grab());
+  frozen_->setGeometry(viewport()->rect());
+  frozen_->show();
+  frozen_->raise();
+}
+
+void TTableGrid::ThawRows() {
+  if (frozen_ != nullptr) frozen_->hide();
 }
 
 // ---- current row: view and table follow each other
@@ -76,7 +108,10 @@ void TTableGrid::OnTableCurrentChanged(int row) {
   if (now.isValid() && now.row() == row) return;
   following_ = true;
   const int column = now.isValid() ? now.column() : 0;
-  selectionModel()->setCurrentIndex(model_->index(row, column), QItemSelectionModel::NoUpdate);
+  // A record made current from outside the grid (a quick search) becomes the
+  // selection, as a click or an arrow key would make it: the selective
+  // actions and Ctrl+Delete act on the rows shown highlighted.
+  selectionModel()->setCurrentIndex(model_->index(row, column), CurrentRowSelection());
   following_ = false;
 }
 

@@ -8,6 +8,8 @@
 
 #include "tables/document_table.h"
 
+class QLabel;
+
 namespace vestok {
 
 class IDialogs;
@@ -43,6 +45,13 @@ class TTableGrid : public QTableView {
   // Adds an empty record at the end and makes it current (an editable grid only).
   bool AppendRow();
 
+  // How the grid selects a row it makes current for the table: that row
+  // alone, whole.
+  static QItemSelectionModel::SelectionFlags CurrentRowSelection();
+  // The picture shown over the rows while the table's refreshing is suspended
+  // (nullptr before the first suspension, hidden outside one).
+  QLabel* FrozenRows() const { return frozen_; }
+
  protected:
   void keyPressEvent(QKeyEvent* event) override;
 
@@ -50,11 +59,14 @@ class TTableGrid : public QTableView {
   void OnViewRowChanged(const QModelIndex& current, const QModelIndex& previous);
   void OnTableCurrentChanged(int row);
   void SizeColumns();
+  void FreezeRows();
+  void ThawRows();
 
   TTableModel* model_ = nullptr;
   TFieldDelegate* delegate_ = nullptr;
   IDialogs& dialogs_;
-  bool following_ = false;  // the view is being moved to the table's record
+  bool following_ = false;
+  QLabel* frozen_ = nullptr;  // the view is being moved to the table's record
 };
 
 }  // namespace vestok

@@ -1,5 +1,7 @@
 #include "ui/table_model.h"
 
+#include <QBrush>
+#include <QColor>
 #include <string>
 
 #include "tables/price_type.h"
@@ -19,7 +21,10 @@ TTableModel::TTableModel(DocumentTable& table, QObject* parent) : QAbstractTable
   const auto& fields = table_.Fields();
   for (int f = 0; f < int(fields.size()); ++f)
     if (fields[std::size_t(f)].Shown()) columnFields_.push_back(f);
-  if (table_.Kind() == tkItems) priceTypeField_ = table_.FieldIndex("PriceType");
+  if (table_.Kind() == tkItems) {
+    priceTypeField_ = table_.FieldIndex("PriceType");
+    nameField_ = table_.FieldIndex("ItemName");
+  }
   if (table_.Kind() != tkNone) editable_ = TableDefinition(table_.Kind()).editable;
   const std::size_t current = table_.CurrentRow();
   currentRow_ = current == DocumentTable::npos ? -1 : int(current);
@@ -67,6 +72,20 @@ QVariant TTableModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
     case Qt::EditRole:
       return CellText(row, field);
+    case Qt::ToolTipRole:
+    case Qt::BackgroundRole:
+      // An item name goes to the register cut to its first 20 characters: a
+      // longer one is marked, and its tooltip shows what the register gets.
+      if (field == nameField_) {
+        const std::string_view name = table_.TextViewAt(row, field);
+        if (name.size() > kNameSentLength) {
+          if (role == Qt::BackgroundRole) return QBrush(QColor(255, 228, 196));
+          return QStringLiteral("Casa de marcat primeste doar primele %1 caractere: \"%2\"")
+              .arg(kNameSentLength)
+              .arg(FromCp1250(name.substr(0, kNameSentLength)));
+        }
+      }
+      return {};
     case Qt::TextAlignmentRole:
       if (field != priceTypeField_ && table_.Fields()[std::size_t(field)].type != FieldType::Text)
         return int(Qt::AlignRight | Qt::AlignVCenter);

@@ -56,6 +56,8 @@ class TTableModel : public QAbstractTableModel, private ITableObserver {
   DocumentTable& table_;
   std::vector<int> columnFields_;  // table field index of each column
   int priceTypeField_ = -1;
+  int nameField_ = -1;  // the items' name, which the register keeps 20 characters of
+  static constexpr std::size_t kNameSentLength = 20;
   bool editable_ = true;
   bool resetting_ = false;
   int currentRow_ = -1;

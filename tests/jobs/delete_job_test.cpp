@@ -39,7 +39,8 @@ TEST_F(DeleteJob, RefusedItemIsRepeatedUntilStopAndTheRestIsNeverSent) {
   EXPECT_EQ(log.Lines(), (Lines{"Stergere articole - start", "Stergere articol: 125", "Stergere articol: 3",
                                 "Eroare la stergere articol: 3", "Stergere articol: 3",
                                 "Eroare la stergere articol: 3", "Stergere articol: 3",
-                                "Eroare la stergere articol: 3", "Stergere articole incheiata cu erori"}));
+                                "Eroare la stergere articol: 3", "Operatie oprita de utilizator dupa 4 articole",
+                                "Stergere articole incheiata cu erori"}));
   EXPECT_EQ(FirstFields(items), (Lines{"3", "40"}));
 }
 

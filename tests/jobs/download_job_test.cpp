@@ -120,6 +120,7 @@ TEST_F(DownloadJob, StopKeepsTheRowsReceivedSoFar) {
   StopAt("Descarcare articol: 2");
   Download(0, Opened(items));
   EXPECT_EQ(log.Lines(), (Lines{"Descarcare articole - start", "Descarcare articol: 1", "Descarcare articol: 2",
+                                "Operatie oprita de utilizator dupa 2 articole",
                                 "Descarcare articole incheiata fara erori"}));
   EXPECT_EQ(FirstFields(items), (Lines{"1", "2"}));
 }

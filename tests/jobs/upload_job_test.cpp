@@ -119,6 +119,7 @@ TEST_F(UploadJob, StopWhileRecordFiveIsInHandFinishesThatRecord) {
   Upload(0, items);
   EXPECT_EQ(log.Lines(), (Lines{"Incarcare articole - start", "Incarcare articol: 12", "Incarcare articol: 7",
                                 "Incarcare articol: 40", "Incarcare articol: 50",
+                                "Operatie oprita de utilizator dupa 4 articole",
                                 "Incarcare articole incheiata fara erori"}));
   EXPECT_EQ(Stored(SimTable::Items).size(), 4u);
   EXPECT_EQ(Commands().back().substr(0, 6), "W0;50;");
@@ -140,6 +141,7 @@ TEST_F(UploadJob, StopActionWaitsForTheEndWhileServingTheJobsSteps) {
   Upload(0, items);
   EXPECT_TRUE(stopped);
   EXPECT_EQ(log.Lines(), (Lines{"Incarcare articole - start", "Incarcare articol: 12", "Incarcare articol: 7",
+                                "Operatie oprita de utilizator dupa 2 articole",
                                 "Incarcare articole incheiata fara erori"}));
   EXPECT_EQ(Commands().size(), 2u);  // record 7 was finished
 }

@@ -167,6 +167,7 @@ TEST_F(TableGridTest, CtrlDeleteAsksAndDeletesTheSelectedRows) {
   TTableGrid grid(items, dialogs);
   for (int i = 1; i <= 4; ++i) AddItem(i);
   auto rows = QItemSelectionModel::Select | QItemSelectionModel::Rows;
+  grid.clearSelection();  // the last row added, current, is highlighted
   grid.selectionModel()->select(grid.model()->index(0, 0), rows);
   grid.selectionModel()->select(grid.model()->index(2, 0), rows);
 

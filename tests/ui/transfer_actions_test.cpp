@@ -138,6 +138,7 @@ TEST_F(TransferActionsTest, UploadAllAndUploadOfTheSelectedRows) {
   sim->ClearTrace();
   TTableGrid* grid = window->Grids[tkItems];
   const auto select = QItemSelectionModel::Select | QItemSelectionModel::Rows;
+  grid->clearSelection();
   grid->selectionModel()->select(grid->model()->index(2, 0), select);
   grid->selectionModel()->select(grid->model()->index(0, 0), select);
   RunConfirmed(window->aExportSel);
@@ -294,6 +295,7 @@ TEST_F(TransferActionsTest, ClosingTheWindowStopsARunningJobFirst) {
   dialogs.QueueAnswer(TMessageAnswer::Yes);
   window->aImportAll->trigger();
   ASSERT_TRUE(test::ServeUntil([] { return OperationLog->Lines().size() >= 3; }));
+  dialogs.QueueAnswer(TMessageAnswer::Yes);  // leave without saving what came so far
   window->close();
   ASSERT_NE(window->DownloadJob(), nullptr);
   EXPECT_TRUE(window->DownloadJob()->Ended());

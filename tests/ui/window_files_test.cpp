@@ -227,6 +227,7 @@ TEST_F(WindowFilesTest, SelectedBookmarksComeInTableOrder) {
   TTableGrid* grid = window->Grids[tkItems];
   QItemSelectionModel* sel = grid->selectionModel();
   const auto rowFlags = QItemSelectionModel::Select | QItemSelectionModel::Rows;
+  grid->clearSelection();  // the last row added, current, is highlighted
   sel->select(grid->model()->index(4, 0), rowFlags);
   sel->select(grid->model()->index(1, 0), rowFlags);
   sel->select(grid->model()->index(3, 2), rowFlags);

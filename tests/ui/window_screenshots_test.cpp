@@ -1,10 +1,11 @@
 // Pictures of the main window for the documentation, written only when
-// VESTOK_SCREENSHOT_DIR names a folder: the items page with data and the
-// operators page.
+// VESTOK_SCREENSHOT_DIR names a folder: the items page with data, the
+// operators page, the settings page and a confirmation box.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QComboBox>
+#include <QMessageBox>
 #include <QPixmap>
 #include <cstdlib>
 
@@ -66,7 +67,10 @@ TEST(WindowScreenshots, WritesTheItemsAndOperatorsPagesWhenAsked) {
   window.ApplyRules();
   window.SetStatusText(1, "Salvare fisier terminata cu succes.");
   QApplication::processEvents();
-  ASSERT_TRUE(window.grab().save(QString::fromUtf8(dir) + "/main-window-items.png"));
+  // Run with QT_SCALE_FACTOR=2 it writes the items page as on a scaled screen.
+  const bool scaled = window.devicePixelRatioF() > 1.5;
+  ASSERT_TRUE(window.grab().save(QString::fromUtf8(dir) + (scaled ? "/main-window-items@2x.png" : "/main-window-items.png")));
+  if (scaled) return;
 
   DocumentTable& operators = *window.Tables[tkOperators];
   const char* names[] = {"Administrator", "Ionescu Maria", "Popa Andrei", "Stan Elena"};
@@ -82,6 +86,26 @@ TEST(WindowScreenshots, WritesTheItemsAndOperatorsPagesWhenAsked) {
   window.SetStatusText(1, "");
   QApplication::processEvents();
   ASSERT_TRUE(window.grab().save(QString::fromUtf8(dir) + "/main-window-operators.png"));
+
+  window.cbProtocol->setCurrentIndex(0);
+  DocumentTable& settings = *window.Tables[tkSettings];
+  settings.Append();
+  for (int f = 0; f < settings.FieldCount(); ++f) settings.SetInteger(f, f == 0 ? 1 : f % 2);
+  settings.SetInteger("ItemsNotProg", 2);
+  settings.Post();
+  window.ShowTablePage(tkSettings);
+  QApplication::processEvents();
+  ASSERT_TRUE(window.grab().save(QString::fromUtf8(dir) + "/main-window-settings.png"));
+
+  // A confirmation as the window asks it, with its Romanian buttons.
+  window.ShowTablePage(tkItems);
+  QMessageBox box(QMessageBox::Warning, QApplication::applicationName(),
+                  "Incarcarea va suprascrie articolele din casa de marcat.\n\rConfirmati incarcarea?",
+                  QMessageBox::Yes | QMessageBox::No, &window);
+  SetRomanianButtonTexts(box);
+  box.show();
+  QApplication::processEvents();
+  ASSERT_TRUE(box.grab().save(QString::fromUtf8(dir) + "/confirmation-box.png"));
 }
 
 }  // namespace

@@ -8,6 +8,10 @@
 
 namespace vestok {
 
+std::string StoppedByUserLine(std::int32_t records) {
+  return "Operatie oprita de utilizator dupa " + IntToText(records) + (records == 1 ? " articol" : " articole");
+}
+
 TTransferJob::TTransferJob(const JobTexts& texts, JobSetup setup)
     : table_(setup.Table),
       link_(setup.Link),
@@ -72,7 +76,11 @@ void TTransferJob::Run() {
 
 void TTransferJob::RecordLoop() {
   bool lost = false;
-  while (!stop_.load() && !lost) {
+  while (!lost) {
+    if (stop_.load()) {
+      stoppedByUser_ = true;
+      break;
+    }
     bool more = false;
     OnMainThread([&] { more = BeginRecord(); });
     if (!more) break;
@@ -80,6 +88,7 @@ void TTransferJob::RecordLoop() {
       const std::int32_t recordNo = currentNo_;
       const std::int32_t errorsBefore = errorCount_;
       FinishRecord();
+      ++recordsDone_;
       lost = EndOnLostLink(recordNo, errorsBefore);
     });
   }
@@ -115,10 +124,14 @@ void TTransferJob::EndJob() {
   host_.SetPagesEnabled(true);
   if (statesTaken_) host_.SetActionStates(actionStates_);
   host_.SetStopEnabled(false);
+  // A job that Stop ended says so before its verdict, which alone would read
+  // as complete; the line stays in panel 2 beside the verdict.
+  const std::string stopped = stoppedByUser_ ? StoppedByUserLine(recordsDone_) : std::string();
+  if (stoppedByUser_) log_.Add(stopped);
   const std::string verdict(errorCount_ == 0 ? texts_.VerdictOk : texts_.VerdictErrors);
   host_.SetStatusText(1, verdict);
   log_.Add(verdict);
-  host_.SetStatusText(2, std::string());
+  host_.SetStatusText(2, stopped);
   if (suspended_) {
     suspended_ = false;
     table_.ResumeNotifications();

@@ -49,6 +49,10 @@ inline constexpr JobTexts kDeleteTexts = {"Stergere articole - start", "Stergere
                                           "Eroare la stergere articol: ", "Stergere articole incheiata fara erori",
                                           "Stergere articole incheiata cu erori"};
 
+// The line written before the verdict of a job that Stop ended, after
+// `records` records were worked on.
+std::string StoppedByUserLine(std::int32_t records);
+
 // The rows a "selection" action works on, as bookmarks in table order; none
 // (std::nullopt) for an "all" action.
 using RowSelection = std::optional<std::vector<Bookmark>>;
@@ -136,6 +140,8 @@ class TTransferJob {
   TOperationLog& log_;
 
   std::int32_t errorCount_ = 0;
+  std::int32_t recordsDone_ = 0;  // records worked on by the loop
+  bool stoppedByUser_ = false;    // the loop ended on the stop request
   std::vector<bool> actionStates_;  // remembered by BeginJob, given back by EndJob
   bool statesTaken_ = false;
   bool suspended_ = false;
