@@ -31,6 +31,7 @@ class TTableGrid;
 class TTransferJob;
 class TSettingsPage;
 class TQuickSearchPanel;
+class TRegisterMenu;
 
 class TfMain : public QMainWindow {
   Q_OBJECT
@@ -130,6 +131,7 @@ class TfMain : public QMainWindow {
   TLoadThread* UploadJob() const { return uploadJob_.get(); }
   TSaveThread* DownloadJob() const { return downloadJob_.get(); }
   TDelThread* DeleteJob() const { return deleteJob_.get(); }
+  TRegisterMenu* RegisterMenu() const { return registerMenu_; }
   // The batch run has begun (it runs once, on the first activation or, when
   // none follows, right after the first show).
   bool BatchStarted() const { return batchStarted_; }
@@ -177,6 +179,7 @@ class TfMain : public QMainWindow {
   void CloseTables();
 
   class TJobHost;
+  friend class TRegisterMenu;
   // Reads the register's fiscal number into LinkSettings; on failure shows
   // the error box and returns false.
   bool QueryFiscalNumber();
@@ -214,6 +217,7 @@ class TfMain : public QMainWindow {
   std::unique_ptr<TLoadThread> uploadJob_;
   std::unique_ptr<TSaveThread> downloadJob_;
   std::unique_ptr<TDelThread> deleteJob_;
+  TRegisterMenu* registerMenu_ = nullptr;  // the "&Casa" menu, a child of the window
 
   bool batchStarted_ = false;
   bool batchRunning_ = false;
