@@ -19,11 +19,11 @@ std::string Upper(std::string_view text) {
 }
 
 // The Standard item record carries the barcode in two parts, which its
-// download joins again: "" -> "0" "0" -> "00", "12345" -> "0" "12345".
-std::string StandardBarcode(std::string_view barcode) {
-  std::string text = barcode.empty() ? std::string("0") : std::string(barcode);
-  if (text.size() <= 8) return "0" + text;
-  return text;
+// download joins again with a "0" before a short one ("12345" comes back as
+// "012345", an empty one as "00"): under "Standard" leading zeros do not count.
+std::string_view StandardBarcode(std::string_view barcode) {
+  const std::size_t first = barcode.find_first_not_of('0');
+  return first == std::string_view::npos ? std::string_view() : barcode.substr(first);
 }
 
 class Normalizer {
@@ -36,7 +36,7 @@ class Normalizer {
     }
   }
 
-  std::string Value(const DocumentTable& t, std::size_t row, int field, bool splitBarcode) const {
+  std::string Value(const DocumentTable& t, std::size_t row, int field) const {
     if (field == price_) {
       // "#.00": what the register keeps of a price; no value reads as 0.
       const double v = t.FloatAt(row, field).value_or(0.0);
@@ -46,7 +46,7 @@ class Normalizer {
     if (def.type != FieldType::Text) return t.TextAt(row, field);
     std::string_view text = t.TextViewAt(row, field);
     if (field == name_) text = text.substr(0, kItemNameSent);
-    if (field == barcode_ && standard_ && splitBarcode) return StandardBarcode(text);
+    if (field == barcode_ && standard_) text = StandardBarcode(text);
     return Upper(text);
   }
 
@@ -73,13 +73,11 @@ TableComparison CompareTables(JobKind kind, const DocumentTable& table, const Do
   for (int f = 0; f < table.FieldCount(); ++f)
     if (table.Fields()[std::size_t(f)].Shown()) compared.push_back(f);
 
-  // A downloaded barcode comes back joined from the two parts of the
-  // Standard record; a kept copy holds it as the window had it.
-  const bool split = form == ReferenceForm::Downloaded;
+  (void)form;  // both forms compare alike once normalized
   auto compareRow = [&](std::size_t row, std::size_t refRow) {
     ChangedRow c{row, refRow, {}};
     for (int f : compared)
-      if (norm.Value(table, row, f, split) != norm.Value(reference, refRow, f, false)) c.Fields.push_back(f);
+      if (norm.Value(table, row, f) != norm.Value(reference, refRow, f)) c.Fields.push_back(f);
     if (!c.Fields.empty()) out.Changed.push_back(std::move(c));
   };
 
