@@ -40,8 +40,6 @@ const QString kRestoreEmpty =
 const QString kSendGood = QStringLiteral(
     "Unele randuri au erori (vezi fereastra Log).\n\rIncarcati doar randurile fara erori?");
 const QString kSendAll = QStringLiteral("Incarcati toate randurile, inclusiv cele cu erori?");
-const QString kWarningsOnly =
-    QStringLiteral("Verificarea a gasit avertismente (vezi fereastra Log).\n\rContinuati incarcarea?");
 const QString kNoCopy = QStringLiteral(
     "Nu exista copia ultimului schimb cu aceasta casa pentru acest tabel.\n\rIncarcati tot tabelul?");
 const QString kNoChanges = QStringLiteral("Nu exista modificari fata de ultimul schimb cu casa.");
@@ -149,10 +147,10 @@ bool TRegisterMenu::CheckBeforeUpload(JobKind job, DocumentTable& table, RowSele
   }
   ShowFindings(lines, kCheckFirstLine);
   IDialogs& d = w_.Dialogs();
-  if (!HasErrors(findings)) {
-    if (d.Message(&w_, TMessageKind::Warning, kWarningsOnly, TMessageButtons::YesNo) == TMessageAnswer::Yes)
-      return true;
-  } else if (d.Message(&w_, TMessageKind::Warning, kSendGood, TMessageButtons::YesNo) == TMessageAnswer::Yes) {
+  // Warnings alone (a name the register cuts) leave nothing to choose: the
+  // log shows them and the upload goes on.
+  if (!HasErrors(findings)) return true;
+  if (d.Message(&w_, TMessageKind::Warning, kSendGood, TMessageButtons::YesNo) == TMessageAnswer::Yes) {
     narrow();
     return true;
   } else if (d.Message(&w_, TMessageKind::Warning, kSendAll, TMessageButtons::YesNo) == TMessageAnswer::Yes) {
