@@ -136,5 +136,39 @@ TEST_F(SafeWindowTest, ABatchUploadLeavesOutTheRowWithAnErrorAndSendsTheRest) {
                                                 "Incarcare articole incheiata cu erori"}));
 }
 
+TEST_F(SafeWindowTest, BackupThenCompareThenOnlyTheDifferencesGo) {
+  StartSim();  // the sample register
+  ShowWindow();
+  TRegisterMenu& menu = *window->RegisterMenu();
+  dialogs.QueueAnswer(TMessageAnswer::Yes);
+  dialogs.QueueFileName(QString::fromStdString((dir / "backup" / "register.txt").string()));
+  menu.aBackup->trigger();
+  EXPECT_EQ(window->StatusText(1), "Salvare completa casa incheiata fara erori");
+  EXPECT_FALSE(window->JobRunning());
+  EXPECT_TRUE(fs::exists(dir / "backup" / "register.txt"));
+  EXPECT_TRUE(fs::exists(dir / "backup" / "settings.csv"));
+  EXPECT_EQ(window->Tables[tkItems]->RecordCount(), 0u);  // the window's tables stay as they were
+
+  DocumentTable& items = *window->Tables[tkItems];
+  LoadTableFile(items, (dir / "backup" / "items.csv").string());
+  items.SetTextAt(3, 4, "99");
+  items.SetTextAt(7, 4, "0.5");
+  menu.aCompare->trigger();
+  ASSERT_TRUE(menu.LastComparison());
+  EXPECT_EQ(menu.LastComparison()->RowsToSend(), (std::vector<std::size_t>{3, 7}));
+  EXPECT_TRUE(menu.LastComparison()->Missing.empty());
+
+  sim->ClearTrace();
+  dialogs.ClearRecords();
+  dialogs.QueueAnswer(TMessageAnswer::Yes);
+  menu.aUploadDifferences->trigger();
+  ASSERT_TRUE(WaitIdle());
+  const test::Lines sent = Commands();
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(sent[0].rfind("W0;" + items.TextAt(3, 0) + ";", 0), 0u) << sent[0];
+  EXPECT_NE(sent[0].find(";99.00;"), std::string::npos) << sent[0];
+  EXPECT_EQ(sent[1].rfind("W0;" + items.TextAt(7, 0) + ";", 0), 0u) << sent[1];
+}
+
 }  // namespace
 }  // namespace vestok
