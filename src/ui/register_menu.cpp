@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "config/link_settings.h"
+#include "jobs/del_thread.h"
 #include "jobs/load_thread.h"
 #include "jobs/operation_log.h"
 #include "jobs/save_thread.h"
@@ -194,6 +195,7 @@ void TRegisterMenu::JobEnded(bool wait) {
   }
   pendingSet_ = false;
   Pending p = std::move(pending_);
+  if (p.Upload && deleteAfter_ && !job->StopRequested()) QTimer::singleShot(0, this, [this] { StartPendingDelete(); });
   if (!p.Findings.empty() && OperationLog) {
     std::vector<std::string> lines = OperationLog->Lines();
     if (!lines.empty()) {
@@ -372,8 +374,36 @@ void TRegisterMenu::UploadDifferences() {
   const std::string text = "Se vor incarca in casa de marcat " + IntToText(std::int64_t(rows.size())) +
                            " inregistrari adaugate sau modificate.\n\rConfirmati incarcarea?";
   if (d.Message(&w_, TMessageKind::Warning, Q(text), TMessageButtons::YesNo) != TMessageAnswer::Yes) return;
+  deleteAfter_.reset();
+  const TableComparison now = CompareTables(job, table, *registerTable_, ReferenceForm::Downloaded);
+  if (kind == tkItems && !now.Missing.empty()) {
+    const std::string question = "In casa de marcat exista " + IntToText(std::int64_t(now.Missing.size())) +
+                                 " articole care lipsesc din tabel.\n\rStergeti-le din casa dupa incarcare?";
+    if (d.Message(&w_, TMessageKind::Warning, Q(question), TMessageButtons::YesNo) == TMessageAnswer::Yes) {
+      std::vector<Bookmark> marks;
+      for (std::size_t r : now.Missing) marks.push_back(registerTable_->BookmarkAt(r));
+      deleteAfter_ = std::move(marks);
+    }
+  }
   if (!w_.QueryFiscalNumber()) return;
-  StartRows(kind, job, rows, CloneTable(*registerTable_), false);
+  if (!StartRows(kind, job, rows, CloneTable(*registerTable_), false)) deleteAfter_.reset();
+}
+
+void TRegisterMenu::StartPendingDelete() {
+  if (!deleteAfter_ || !registerTable_ || w_.jobRunning_ || run_ != nullptr) return;
+  RowSelection selection = std::move(*deleteAfter_);
+  deleteAfter_.reset();
+  // The register's records themselves go: the delete reads their PLU codes
+  // from the table of the compare.
+  w_.Tag = 30;
+  w_.deleteJob_.reset();
+  w_.jobRunning_ = true;
+  try {
+    w_.deleteJob_ = std::make_unique<TDelThread>(w_.SetupFor(*registerTable_, std::move(selection)));
+  } catch (...) {
+    w_.jobRunning_ = false;
+  }
+  comparison_.reset();  // the register has changed since
 }
 
 void TRegisterMenu::UploadChanges() {

@@ -92,6 +92,9 @@ class TRegisterMenu final : public QObject {
   std::unique_ptr<DocumentTable> registerTable_;
   std::optional<TableComparison> comparison_;
   TableKind comparedKind_ = tkNone;
+  // Register records to delete once the upload of the differences has ended.
+  std::optional<std::vector<Bookmark>> deleteAfter_;
+  void StartPendingDelete();
 };
 
 }  // namespace vestok

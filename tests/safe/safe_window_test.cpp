@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "jobs/del_thread.h"
 #include "jobs/load_thread.h"
 #include "tables/table_file.h"
 #include "ui/register_menu.h"
@@ -153,18 +154,26 @@ TEST_F(SafeWindowTest, BackupThenCompareThenOnlyTheDifferencesGo) {
   LoadTableFile(items, (dir / "backup" / "items.csv").string());
   items.SetTextAt(3, 4, "99");
   items.SetTextAt(7, 4, "0.5");
+  items.Last();
+  const std::string gone = items.AsText(0);
+  items.Delete();
   menu.aCompare->trigger();
   ASSERT_TRUE(menu.LastComparison());
   EXPECT_EQ(menu.LastComparison()->RowsToSend(), (std::vector<std::size_t>{3, 7}));
-  EXPECT_TRUE(menu.LastComparison()->Missing.empty());
+  EXPECT_EQ(menu.LastComparison()->Missing.size(), 1u);
 
   sim->ClearTrace();
   dialogs.ClearRecords();
-  dialogs.QueueAnswer(TMessageAnswer::Yes);
+  dialogs.QueueAnswer(TMessageAnswer::Yes);  // the upload
+  dialogs.QueueAnswer(TMessageAnswer::Yes);  // and the delete of the missing item
   menu.aUploadDifferences->trigger();
   ASSERT_TRUE(WaitIdle());
+  ASSERT_TRUE(test::ServeUntil([this] {
+    return window->DeleteJob() != nullptr && window->DeleteJob()->Ended() && !window->JobRunning();
+  }));
   const test::Lines sent = Commands();
-  ASSERT_EQ(sent.size(), 2u);
+  ASSERT_EQ(sent.size(), 3u);
+  EXPECT_EQ(sent[2], "C0;" + gone + ";");
   EXPECT_EQ(sent[0].rfind("W0;" + items.TextAt(3, 0) + ";", 0), 0u) << sent[0];
   EXPECT_NE(sent[0].find(";99.00;"), std::string::npos) << sent[0];
   EXPECT_EQ(sent[1].rfind("W0;" + items.TextAt(7, 0) + ";", 0), 0u) << sent[1];
