@@ -1,6 +1,7 @@
 // The main window's construction: actions, menus, toolbar, pages, status bar,
 // and its show and close handling.
 #include "ui/main_window.h"
+#include "ui/register_menu.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -187,6 +188,9 @@ void TfMain::CreateMenus() {
   settings->setObjectName("mSettings");
   settings->addActions({aSettingsPCCommunication, aSettingsDetectECRs});
   settings->addAction(CreateLineMonitorAction(this, &dialogs_));
+
+  registerMenu_ = new TRegisterMenu(*this);
+  registerMenu_->AddMenu(menuBar());
 
   QMenu* help = menuBar()->addMenu("&Help");
   help->setObjectName("mHelp");
@@ -375,6 +379,12 @@ void TfMain::closeEvent(QCloseEvent* event) {
   }
   // A running job works on one of the tables: it ends before they close.
   StopRunningJobs();
+  // A run of several tables handles events inside its action: it stops, and
+  // the window closes at the next request.
+  if (registerMenu_ != nullptr && registerMenu_->StopRun()) {
+    event->ignore();
+    return;
+  }
   if (batchRunning_) {
     // Closing during a batch run stops its job; the run then finishes (a
     // download saves what was read) and closes the window itself.

@@ -32,6 +32,7 @@ class TTransferJob;
 class TSettingsPage;
 class TQuickSearchPanel;
 class TUnsavedChanges;
+class TRegisterMenu;
 
 class TfMain : public QMainWindow {
   Q_OBJECT
@@ -137,6 +138,7 @@ class TfMain : public QMainWindow {
   TLoadThread* UploadJob() const { return uploadJob_.get(); }
   TSaveThread* DownloadJob() const { return downloadJob_.get(); }
   TDelThread* DeleteJob() const { return deleteJob_.get(); }
+  TRegisterMenu* RegisterMenu() const { return registerMenu_; }
   // The batch run has begun (it runs once, on the first activation or, when
   // none follows, right after the first show).
   bool BatchStarted() const { return batchStarted_; }
@@ -186,6 +188,7 @@ class TfMain : public QMainWindow {
   void MarkSaved(TableKind kind);
 
   class TJobHost;
+  friend class TRegisterMenu;
   // Reads the register's fiscal number into LinkSettings; on failure shows
   // the error box and returns false.
   bool QueryFiscalNumber();
@@ -224,6 +227,7 @@ class TfMain : public QMainWindow {
   std::unique_ptr<TLoadThread> uploadJob_;
   std::unique_ptr<TSaveThread> downloadJob_;
   std::unique_ptr<TDelThread> deleteJob_;
+  TRegisterMenu* registerMenu_ = nullptr;  // the "&Casa" menu, a child of the window
 
   bool batchStarted_ = false;
   bool batchRunning_ = false;

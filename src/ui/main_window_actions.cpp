@@ -15,6 +15,7 @@
 #include "ui/file_path_text.h"
 #include "ui/log_window.h"
 #include "ui/main_window.h"
+#include "ui/register_menu.h"
 #include "ui/item_report.h"
 #include "ui/quick_search.h"
 #include "ui/settings_page.h"
@@ -84,6 +85,7 @@ void TfMain::SetJobRunning(bool running) {
   // The job has restored the actions as they were at its start; a variant
   // chosen meanwhile still has its say.
   if (!running) ApplyRules();
+  if (!running && registerMenu_ != nullptr) registerMenu_->JobEnded();
 }
 
 QString TfMain::StatusText(int panel) const {

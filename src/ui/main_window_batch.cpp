@@ -16,6 +16,7 @@
 #include "tables/table_file.h"
 #include "ui/file_path_text.h"
 #include "ui/main_window.h"
+#include "ui/register_menu.h"
 
 namespace vestok {
 
@@ -64,7 +65,15 @@ void TfMain::BatchUpload() {
       // Enabled before the job exists, so the wait below cannot end before
       // the job has begun; the job disables it at its end.
       aStop->setEnabled(true);
-      StartUpload(JobKind(BatchVariant * 100 + kind), table, std::nullopt);
+      // Rows that would not reach the register intact are left out; their
+      // lines go to the log.
+      RowSelection rows;
+      const JobKind job = JobKind(BatchVariant * 100 + kind);
+      if (registerMenu_ != nullptr) {
+        registerMenu_->CheckBeforeUpload(job, table, rows, true);
+        if (!rows) registerMenu_->ExpectWholeTable(kind, true);
+      }
+      StartUpload(job, table, std::move(rows));
       started = true;
     }
   } catch (...) {
@@ -73,6 +82,7 @@ void TfMain::BatchUpload() {
   }
   QCoreApplication::processEvents();
   if (started) WaitForJobEnd(uploadJob_.get());
+  if (started && registerMenu_ != nullptr) registerMenu_->JobEnded(true);
 }
 
 void TfMain::BatchDownload() {

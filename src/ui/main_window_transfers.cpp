@@ -17,6 +17,7 @@
 #include "ui/main_window.h"
 #include "ui/main_window_job_host.h"
 #include "ui/qt_main_thread.h"
+#include "ui/register_menu.h"
 #include "ui/settings_page.h"
 #include "ui/table_grid.h"
 
@@ -59,6 +60,11 @@ void TfMain::TransferAction(QAction* action) {
   // The selective actions are offered only under "Seria A", where the
   // TableKind alone is the JobKind.
   const JobKind jobKind = JobKind(selective ? kind : ProtocolVariant() * 100 + kind);
+  // The rows to be sent are checked before a byte of them goes out.
+  if (upload && registerMenu_ != nullptr &&
+      !registerMenu_->CheckBeforeUpload(jobKind, *tables_[kind], selection, false))
+    return;
+  if (!selective && !remove && registerMenu_ != nullptr) registerMenu_->ExpectWholeTable(kind, upload);
   try {
     if (download) {
       Tag = 20;
@@ -137,6 +143,7 @@ void TfMain::StartDelete(RowSelection selection) {
 // ---- Stop
 
 void TfMain::StopJob() {
+  if (registerMenu_ != nullptr && registerMenu_->StopRun()) return;
   TTransferJob* job = nullptr;
   switch (Tag) {
     case 10: job = uploadJob_.get(); break;

@@ -100,10 +100,11 @@ TEST_F(MainWindowTest, EveryActionHasItsNameCaptionHintAndShortcut) {
 
 TEST_F(MainWindowTest, MenusAndToolbarHoldTheActionsInTheirOrder) {
   const QList<QAction*> menus = window->menuBar()->actions();
-  ASSERT_EQ(menus.size(), 3);
+  ASSERT_EQ(menus.size(), 4);
   EXPECT_EQ(menus[0]->text(), "&Fisier");
   EXPECT_EQ(menus[1]->text(), "&Setari");
-  EXPECT_EQ(menus[2]->text(), "&Help");
+  EXPECT_EQ(menus[2]->text(), "&Casa");
+  EXPECT_EQ(menus[3]->text(), "&Help");
   auto names = [](const QList<QAction*>& actions) {
     QStringList out;
     for (QAction* a : actions) out << (a->isSeparator() ? QString("-") : a->objectName());
@@ -112,7 +113,7 @@ TEST_F(MainWindowTest, MenusAndToolbarHoldTheActionsInTheirOrder) {
   EXPECT_EQ(names(menus[0]->menu()->actions()),
             QStringList({"aFileNew", "aFileOpen", "aFileSave", "aFileSaveAs", "aFilePrint", "-", "aFileExit"}));
   EXPECT_EQ(names(menus[1]->menu()->actions()), QStringList({"aSettingsPCCommunication", "aSettingsDetectECRs", "aSettingsLineMonitor"}));
-  EXPECT_EQ(names(menus[2]->menu()->actions()), QStringList({"aHelpUserManual", "-", "aHelpAbout"}));
+  EXPECT_EQ(names(menus[3]->menu()->actions()), QStringList({"aHelpUserManual", "-", "aHelpAbout"}));
 
   QStringList bar;
   for (QAction* a : window->ToolBar->actions()) {

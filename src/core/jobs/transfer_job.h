@@ -82,6 +82,8 @@ class TTransferJob {
   // steps the job hands over meanwhile.
   void WaitForEnd();
   bool Ended() const { return ended_.load(); }
+  // A stop was asked for (the job may have ended before its last record).
+  bool StopRequested() const { return stop_.load(); }
 
   // Read on the user-interface thread (or after the end).
   std::int32_t CurrentNo() const { return currentNo_; }

@@ -1,0 +1,182 @@
+// The checks before an upload, the whole-register backup and restore, and the
+// uploads of only what differs, against the simulated register.
+#include <cstdlib>
+#include <filesystem>
+
+#include "jobs/job_fixture.h"
+#include "safe/exchange_store.h"
+#include "safe/register_backup.h"
+#include "safe/table_compare.h"
+#include "safe/upload_checks.h"
+#include "sim/sim_preload.h"
+
+namespace vestok {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SafeTest : public JobTest {
+ protected:
+  void SetUp() override {
+    JobTest::SetUp();
+    dir = fs::temp_directory_path() / ("vestok-safe-" + std::to_string(::getpid()) + "-" +
+                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+  }
+  void TearDown() override {
+    JobTest::TearDown();
+    fs::remove_all(dir);
+  }
+  TTableRun::Link Link() { return {host, mainThread, port, 9600, log}; }
+  fs::path dir;
+};
+
+TEST_F(SafeTest, EveryCheckNamesRowFieldAndReason) {
+  DocumentTable items{TableDefinition(tkItems)};
+  Opened(items);
+  AddRow(items, {"12", "COLA;MARE", "1", "", "3.5", "0", "1", "1", ""});
+  AddRow(items, {"", "CIOCOLATA CU ALUNE 100G", "1", "", "1", "0", "1", "1", ""});
+  AddRow(items, {"12", "APA", "1", "", "1", "5", "1", "1", ""});
+  AddRow(items, {"13", "PAINE", "1", "", "1e16", "0", "1", "1", "x\x11"});
+  AddRow(items, {"14", "NUME LUNG DE DOUAZECI\x13", "1", "", "1", "0", "1", "1", ""});  // the 0x13 is cut off
+  const auto findings = CheckUploadRows(0, items);
+  Lines lines;
+  for (const auto& f : findings) lines.push_back(FindingLine(items, f));
+  EXPECT_EQ(lines, (Lines{
+                       "Eroare rand 1, Denumire articol: textul contine caracterul ;, care nu poate fi trimis",
+                       "Avertisment rand 2, Denumire articol: denumirea are 23 caractere; casa pastreaza doar primele 20",
+                       "Eroare rand 2, Cod PLU: campul cheie este gol",
+                       "Eroare rand 3, Tip pret: tipul de pret trebuie sa fie Fix, Liber sau Liber max",
+                       "Eroare rand 3, Cod PLU: valoarea 12 se repeta (ca la randul 1)",
+                       "Eroare rand 4, Pret: numarul nu incape in campul casei",
+                       "Eroare rand 4, Dummy: textul contine caracterul 0x11, care nu poate fi trimis",
+                       "Avertisment rand 5, Denumire articol: denumirea are 22 caractere; casa pastreaza doar primele 20",
+                   }));
+  EXPECT_EQ(RowsWithoutErrors(items, findings), (std::vector<std::size_t>{4}));
+
+  DocumentTable header{TableDefinition(tkHeadFoot)};
+  Opened(header);
+  AddRow(header, {"1", "MAGAZIN\r\nCENTRAL\x06"});
+  Lines headerLines;
+  for (const auto& f : CheckUploadRows(8, header)) headerLines.push_back(FindingLine(header, f));
+  EXPECT_EQ(headerLines, (Lines{"Eroare rand 1, Text: textul contine caracterul CR, care nu poate fi trimis",
+                                "Eroare rand 1, Text: textul contine caracterul LF, care nu poate fi trimis",
+                                "Eroare rand 1, Text: textul contine caracterul 0x06, care nu poate fi trimis"}));
+}
+
+class SafeBackup : public SafeTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(SafeBackup, BackupOfTheSampleRegisterRestoresIntoAnEmptyOne) {
+  const int variant = GetParam();
+  const SimVariant simVariant = variant == 0 ? SimVariant::SeriaA : SimVariant::Standard;
+  TSimRegister original;
+  original.FiscalNumber = "RO1234567";
+  PreloadFolder(original.Memory, std::string(VESTOK_TEST_DATA_DIR) + "/sample", '.');
+  StartSim(std::move(original), simVariant);
+  std::vector<std::string> panels;
+  host.onStatus = [&](int panel, const std::string& text) {
+    if (panel == 1) panels.push_back(text);
+  };
+
+  TTableRun backupRun(Link(), kBackupTexts);
+  const BackupOutcome backup = RunBackup(backupRun, dir.string(), variant, "RO1234567", 1, port);
+  ASSERT_TRUE(backup.Ok) << backupRun.Verdict();
+  const std::vector<TableKind> tables = DownloadableTables(variant);
+  EXPECT_EQ(log.Lines().front(), "Salvare completa casa - start");
+  EXPECT_EQ(log.Lines().back(), "Salvare completa casa incheiata fara erori");
+  EXPECT_EQ(std::count(log.Lines().begin(), log.Lines().end(), "Descarcare articole - start"),
+            std::ptrdiff_t(tables.size()));
+  const std::string firstProgress = "Tabel 1 din " + std::to_string(tables.size()) + ", Descarcare articol: ";
+  EXPECT_TRUE(std::any_of(panels.begin(), panels.end(),
+                          [&](const std::string& p) { return p.rfind(firstProgress, 0) == 0; }));
+
+  const std::optional<RegisterInfo> info = ReadRegisterInfo(dir.string());
+  ASSERT_TRUE(info);
+  EXPECT_EQ(info->FiscalNumber, "RO1234567");
+  EXPECT_EQ(info->Variant, variant);
+  EXPECT_EQ(info->Port, port);
+  for (TableKind k = 0; k < kTableCount; ++k) {
+    const bool taken = std::find(tables.begin(), tables.end(), k) != tables.end();
+    EXPECT_EQ(fs::exists(dir / std::string(BackupFileName(k))), taken) << int(k);
+    if (!taken) {
+      EXPECT_EQ(info->Records[k], -1);
+      continue;
+    }
+    DocumentTable saved{TableDefinition(k)};
+    Opened(saved);
+    LoadTableFile(saved, (dir / std::string(BackupFileName(k))).string());
+    EXPECT_GT(saved.RecordCount(), 0u) << int(k);
+    EXPECT_EQ(info->Records[k], std::int64_t(saved.RecordCount())) << int(k);
+    EXPECT_EQ(info->Errors[k], 0);
+  }
+
+  // An empty register takes the backup back; its own download gives the same tables.
+  StartSim({}, simVariant);
+  RestorePlan plan = PlanRestore(dir.string(), variant);
+  EXPECT_EQ(plan.Tables.size(), UploadableTables(variant).size());
+  TTableRun restoreRun(Link(), kRestoreTexts);
+  RunRestore(restoreRun, plan, variant);
+  EXPECT_EQ(restoreRun.Verdict(), "Restaurare casa incheiata fara erori");
+  for (TableKind k : UploadableTables(variant)) {
+    DocumentTable back{TableDefinition(k)};
+    Opened(back);
+    Download(JobKindOf(variant, k), back);
+    DocumentTable saved{TableDefinition(k)};
+    Opened(saved);
+    LoadTableFile(saved, (dir / std::string(BackupFileName(k))).string());
+    ASSERT_GT(saved.RecordCount(), 0u) << int(k);
+    ASSERT_EQ(back.RecordCount(), saved.RecordCount()) << int(k);
+    // The link raises a to z, so the register holds the texts in capitals.
+    EXPECT_TRUE(CompareTables(JobKindOf(variant, k), back, saved, ReferenceForm::Downloaded).Same()) << int(k);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(BothVariants, SafeBackup, ::testing::Values(0, 1));
+
+TEST_F(SafeTest, OnlyTheChangedRowsGoOnTheWire) {
+  StartSim({}, SimVariant::Standard);
+  DocumentTable items{TableDefinition(tkItems)};
+  Opened(items);
+  for (int i = 1; i <= 30; ++i)
+    AddRow(items, {std::to_string(i), "Articol " + std::to_string(i), "1", i % 2 ? "" : "5941234567890", "2.5",
+                   "0", "1", "2", ""});
+  Upload(100, items);
+  ASSERT_EQ(job->ErrorCount(), 0);
+  TExchangeStore store((dir / "data").string());
+  const RegisterId id{"RO 1/2", 1};
+  ASSERT_TRUE(store.Keep(id, items, 1000));
+  EXPECT_EQ(store.TablePath(id, tkItems), (dir / "data" / "RO_1_2-1" / "items.csv").string());
+
+  // As the register returns them, lower case, the joined barcodes and all.
+  DocumentTable fromRegister{TableDefinition(tkItems)};
+  Opened(fromRegister);
+  Download(100, fromRegister);
+  EXPECT_TRUE(CompareTables(100, items, fromRegister, ReferenceForm::Downloaded).Same());
+
+  items.SetTextAt(4, 4, "9.99");
+  items.SetTextAt(20, 1, "Alt nume");
+  AddRow(items, {"31", "Nou", "1", "", "1", "0", "1", "2", ""});
+  const TableComparison withRegister = CompareTables(100, items, fromRegister, ReferenceForm::Downloaded);
+  EXPECT_EQ(withRegister.RowsToSend(), (std::vector<std::size_t>{4, 20, 30}));
+  ASSERT_EQ(withRegister.Changed.size(), 2u);
+  EXPECT_EQ(withRegister.Changed[0].Fields, (std::vector<int>{4}));
+  EXPECT_EQ(withRegister.Changed[1].Fields, (std::vector<int>{1}));
+
+  DocumentTable copy{TableDefinition(tkItems)};
+  ASSERT_EQ(store.Load(id, tkItems, copy), std::optional<std::time_t>(1000));
+  const std::vector<std::size_t> rows = CompareTables(100, items, copy, ReferenceForm::AsSent).RowsToSend();
+  ASSERT_EQ(rows, withRegister.RowsToSend());
+
+  sim->ClearTrace();
+  std::vector<Bookmark> marks;
+  for (std::size_t r : rows) marks.push_back(items.BookmarkAt(r));
+  Upload(100, items, marks);
+  EXPECT_EQ(Commands(), (Lines{"W0;5;5;ARTICOL 5;9.99;0;1;2;1;0;0;0;0;", "W0;21;21;ALT NUME;2.50;0;1;2;1;0;0;0;0;",
+                               "W0;31;31;NOU;1.00;0;1;2;1;0;0;0;0;"}));
+  ApplyRowsToCopy(copy, items, rows);
+  EXPECT_TRUE(CompareTables(100, items, copy, ReferenceForm::AsSent).Same());
+}
+
+}  // namespace
+}  // namespace vestok
