@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "config/link_settings.h"
+#include "ecr/window_link.h"
 #include "jobs/del_thread.h"
 #include "jobs/load_thread.h"
 #include "jobs/operation_log.h"
@@ -241,7 +242,7 @@ void TRegisterMenu::RunTables(TTableRun& run, const std::function<void()>& body)
 #define VESTOK_RUN_LINK                                                                                     \
   TTableRun::Link {                                                                                         \
     *w_.jobHost_, *w_.mainThread_, LinkSettings.PortName, LinkSettings.Speed,                               \
-        (OperationLog ? *OperationLog : *(OperationLog = std::make_unique<TOperationLog>()))               \
+        (OperationLog ? *OperationLog : *(OperationLog = std::make_unique<TOperationLog>())), LinkPort   \
   }
 
 void TRegisterMenu::Backup() {

@@ -28,7 +28,7 @@ class SafeTest : public JobTest {
     JobTest::TearDown();
     fs::remove_all(dir);
   }
-  TTableRun::Link Link() { return {host, mainThread, port, 9600, log}; }
+  TTableRun::Link Link() { return {host, mainThread, port, 9600, log, LinkPort}; }
   fs::path dir;
 };
 

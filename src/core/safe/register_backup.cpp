@@ -174,7 +174,7 @@ std::vector<TableStepResult> TTableRun::Run(std::vector<TableStep> steps, const 
     PrefixHost host(link_.Host, "Tabel " + IntToText(std::int64_t(i + 1)) + " din " + IntToText(std::int64_t(n)) +
                                     ", ");
     host.last_ = i + 1 == n;  // Stop (and the window's busy state) stays on between two tables
-    JobSetup setup{host, link_.MainThread, link_.PortName, link_.Speed, *step.Table, step.Selection, link_.Log};
+    JobSetup setup{host, link_.MainThread, link_.PortName, link_.Speed, *step.Table, step.Selection, link_.Log, link_.Serial};
     TableStepResult result;
     result.Kind = step.Kind;
     try {

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ecr/link_port.h"
+
 #include "jobs/record_layouts.h"
 #include "jobs/transfer_job.h"
 #include "tables/document_table.h"
@@ -96,6 +98,7 @@ class TTableRun {
     std::string PortName;
     std::int32_t Speed;
     TOperationLog& Log;
+    TLink& Serial;  // the link the jobs run on
   };
   // Waits for a job's end on the caller's thread (default: WaitForEnd).
   using Waiter = std::function<void(TTransferJob&)>;
