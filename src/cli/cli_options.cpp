@@ -249,7 +249,7 @@ Optiuni:
 
 Cod de iesire:
   0    toate inregistrarile au reusit
-  1    unele inregistrari au esuat
+  1    unele inregistrari au esuat (sau au fost gasite erori la verificare)
   2    casa de marcat nu a raspuns la citirea numarului fiscal
   3    portul nu poate fi deschis
   4    un fisier tabel nu poate fi citit sau scris
