@@ -21,7 +21,9 @@ inline constexpr int kExitFileFailed = 4;
 inline constexpr int kExitUsage = 64;
 inline constexpr int kExitStopped = 130;
 
-enum class TCommand { None, Help, Fiscal, Download, Upload, DeleteItems, Detect, LinkTest, Fleet, Settings, Backup, Restore };
+enum class TCommand {
+  None, Help, Fiscal, Download, Upload, DeleteItems, Detect, LinkTest, Fleet, Settings, Backup, Restore
+};
 
 // A usage error; what() is the message.
 class UsageError : public std::runtime_error {

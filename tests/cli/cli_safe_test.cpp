@@ -66,9 +66,8 @@ TEST_F(CliSafeTest, RowsWithErrorsAreReportedAndNeverSent) {
   auto r = Run({"upload", "items", Path("bad.csv"), "--check-only", "--port", port});
   EXPECT_EQ(r.Status, 1) << r.Err;
   const auto lines = Lines(r.Err);
-  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.starts_with("Eroare rand"); }),
-            2)
-      << r.Err;  // the ";" and the repeated PLU code
+  const auto errorLine = [](const std::string& l) { return l.starts_with("Eroare rand"); };
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), errorLine), 2) << r.Err;  // the ";" and the repeated PLU code
   EXPECT_TRUE(Has(r.Err, "rand 4")) << r.Err;  // the long name: a warning
   sim.WithRegister(1, [](TSimRegister& reg) { EXPECT_FALSE(reg.Memory.Find(SimTable::Items, 1)); });
 
@@ -133,6 +132,19 @@ TEST_F(CliSafeTest, ABackupRestoredIntoAnEmptyRegisterDownloadsTheSame) {
   for (const char* file : {"items.csv", "operators.csv", "pay-types.csv", "discounts.csv", "header.csv"})
     EXPECT_EQ(ReadFile(Path(std::string("bk2/") + file)), ReadFile(Path(std::string("bk/") + file))) << file;
   EXPECT_EQ(Lines(ReadFile(Path("bk2/items.csv"))).size(), 13u);
+
+  // Under "Standard" too, into a third, empty register.
+  TSimRegister barcoded = Register(1, 0);
+  for (int i = 1; i <= 12; ++i)
+    barcoded.Memory.Put(SimTable::Items, {std::to_string(i), "ART " + std::to_string(i), "1",
+                                          "59400000000" + std::to_string(10 + i), "1.50", "0", "1", "1"});
+  EcrSimulator& standard = StartSim({barcoded, Register(3, 0)});
+  const std::string port2 = standard.SlavePath();
+  ASSERT_EQ(Run({"backup", Path("bs"), "--variant", "S", "--port", port2}).Status, 0);
+  ASSERT_EQ(Run({"restore", Path("bs"), "--variant", "S", "--force", "--port", port2, "--logic", "3"}).Status, 0);
+  ASSERT_EQ(Run({"backup", Path("bs3"), "--variant", "S", "--port", port2, "--logic", "3"}).Status, 0);
+  EXPECT_EQ(ReadFile(Path("bs3/items.csv")), ReadFile(Path("bs/items.csv")));
+  EXPECT_EQ(Lines(ReadFile(Path("bs3/items.csv"))).size(), 13u);
 }
 
 }  // namespace
