@@ -40,6 +40,9 @@ TCommand CommandFromName(const std::string& name) {
   if (name == "detect") return TCommand::Detect;
   if (name == "linktest") return TCommand::LinkTest;
   if (name == "fleet") return TCommand::Fleet;
+  if (name == "settings") return TCommand::Settings;
+  if (name == "backup") return TCommand::Backup;
+  if (name == "restore") return TCommand::Restore;
   return TCommand::None;
 }
 
@@ -87,6 +90,10 @@ TCliRequest ParseCommandLine(const std::vector<std::string>& args) {
     }
     if (a == "--json") {
       r.Json = true;
+      continue;
+    }
+    if (a == "--save" || a == "--check-only" || a == "--changed" || a == "--force") {
+      (a == "--save" ? r.Save : a == "--check-only" ? r.CheckOnly : a == "--changed" ? r.Changed : r.Force) = true;
       continue;
     }
     if (!a.starts_with("--")) {
@@ -154,6 +161,8 @@ TCliRequest ParseCommandLine(const std::vector<std::string>& args) {
       if (extra == 1) r.File = positional[1];
       break;
     case TCommand::Fleet:
+    case TCommand::Backup:
+    case TCommand::Restore:
       expect(1, 1);
       r.File = positional[1];
       break;
@@ -163,6 +172,11 @@ TCliRequest ParseCommandLine(const std::vector<std::string>& args) {
   }
   if (r.Numbers && r.Command != TCommand::Download && r.Command != TCommand::Upload)
     throw UsageError("--numbers merge doar cu download si upload");
+  if (r.Save && r.Command != TCommand::Settings) throw UsageError("--save merge doar cu settings");
+  if ((r.CheckOnly || r.Changed) && r.Command != TCommand::Upload)
+    throw UsageError("--check-only si --changed merg doar cu upload");
+  if (r.Changed && (r.CheckOnly || r.Numbers)) throw UsageError("--changed nu merge cu --check-only sau --numbers");
+  if (r.Force && r.Command != TCommand::Restore) throw UsageError("--force merge doar cu restore");
   return r;
 }
 
@@ -205,10 +219,16 @@ std::string HelpText() {
 Comenzi:
   fiscal                              citeste numarul fiscal al casei de marcat
   download TABEL FISIER [--numbers L]  descarca TABEL din casa de marcat in FISIER
-  upload TABEL FISIER [--numbers L]    incarca FISIER in casa de marcat
+  upload TABEL FISIER [--numbers L]    incarca FISIER in casa de marcat (randurile cu erori
+                                      sunt lasate deoparte)
+      --check-only                    doar verifica randurile, nu trimite nimic
+      --changed                       doar randurile modificate fata de ultimul schimb
   delete-items [FISIER]               sterge toate articolele (sau codurile PLU din FISIER)
   detect [--ports L] [--speeds L] [--logic DE-LA]   cauta casele de marcat
   linktest [--blocks N]               testul legaturii; contoarele la sfarsit
+  backup DIR                          salveaza toate tabelele casei de marcat in DIR
+  restore DIR [--force]               incarca tabelele din DIR (--force: si in alta casa)
+  settings [--save]                   afiseaza setarile legaturii (--save: le scrie in configuratie)
   fleet PLAN.csv                      ruleaza planul: port,logic,varianta,comanda,tabel,fisier
 
 TABEL: items, item-sales, group-sales, stand-sales, operators, pay-types,
@@ -229,7 +249,7 @@ Optiuni:
 
 Cod de iesire:
   0    toate inregistrarile au reusit
-  1    unele inregistrari au esuat
+  1    unele inregistrari au esuat (sau au fost gasite erori la verificare)
   2    casa de marcat nu a raspuns la citirea numarului fiscal
   3    portul nu poate fi deschis
   4    un fisier tabel nu poate fi citit sau scris

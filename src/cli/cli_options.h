@@ -21,7 +21,9 @@ inline constexpr int kExitFileFailed = 4;
 inline constexpr int kExitUsage = 64;
 inline constexpr int kExitStopped = 130;
 
-enum class TCommand { None, Help, Fiscal, Download, Upload, DeleteItems, Detect, LinkTest, Fleet };
+enum class TCommand {
+  None, Help, Fiscal, Download, Upload, DeleteItems, Detect, LinkTest, Fleet, Settings, Backup, Restore
+};
 
 // A usage error; what() is the message.
 class UsageError : public std::runtime_error {
@@ -45,6 +47,10 @@ struct TCliRequest {
   std::vector<std::int32_t> Speeds;
   int LogicFrom = 1, LogicTo = 10;
   std::optional<std::int32_t> Blocks;
+  // settings: write the link settings back; upload: check only, or only the
+  // rows changed since the last exchange; restore: into a register of another
+  // fiscal number too.
+  bool Save = false, CheckOnly = false, Changed = false, Force = false;
 };
 
 // Throws UsageError.

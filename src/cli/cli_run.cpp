@@ -12,6 +12,10 @@
 #include "jobs/direct_main_thread.h"
 #include "jobs/load_thread.h"
 #include "jobs/save_thread.h"
+#include "safe/exchange_store.h"
+#include "safe/register_backup.h"
+#include "safe/table_compare.h"
+#include "safe/upload_checks.h"
 #include "serial/serial_ports.h"
 #include "tables/table_file.h"
 #include "text/number_text.h"
@@ -32,6 +36,8 @@ const char* CommandName(TCommand c) {
     case TCommand::DeleteItems: return "delete-items";
     case TCommand::Detect: return "detect";
     case TCommand::LinkTest: return "linktest";
+    case TCommand::Backup: return "backup";
+    case TCommand::Restore: return "restore";
     default: return "";
   }
 }
@@ -97,12 +103,35 @@ class TCliHost final : public IJobHost {
   std::size_t rowsSeen_ = 0;
 };
 
+// The host of a run of several tables: each job's status texts, with the
+// run's "Tabel k din n, " before them, become lines and events.
+class TCliRunHost final : public IJobHost {
+ public:
+  TCliRunHost(TOutput& output, std::string reg) : output_(output), reg_(std::move(reg)) {}
+  void SetPagesEnabled(bool) override {}
+  std::vector<bool> ActionStates() const override { return {}; }
+  void SetActionStates(const std::vector<bool>&) override {}
+  void SetStopEnabled(bool) override {}
+  void SetStatusText(int panel, const std::string& text) override {
+    if (panel != 1 || text.empty()) return;
+    if (text.find("Eroare") != std::string::npos) output_.Error(reg_, text);
+    else if (text.find("incheiat") != std::string::npos) output_.Line(reg_, text);
+    else output_.Record(reg_, text, 0, ++records_, 0);
+  }
+
+ private:
+  TOutput& output_;
+  const std::string reg_;
+  std::size_t records_ = 0;
+};
+
 enum class TJobType { Upload, Download, Delete };
 
 struct TJobOutcome {
   std::int32_t Records = 0;
   std::int32_t Errors = 0;
   bool PortFailed = false;  // the job could not open the port (taken since the query)
+  bool Stopped = false;     // the job was stopped (Ctrl+C, or a register that stopped answering)
 };
 
 class TRun {
@@ -141,6 +170,8 @@ class TRun {
       case TCommand::DeleteItems: return DeleteItems();
       case TCommand::Detect: return Detect();
       case TCommand::LinkTest: return LinkTestRun();
+      case TCommand::Backup: return Backup();
+      case TCommand::Restore: return Restore();
       default: return kExitUsage;
     }
   }
@@ -222,6 +253,7 @@ class TRun {
     stop_.Leave(job.get());
     TJobOutcome outcome;
     outcome.Errors = job->ErrorCount();
+    outcome.Stopped = job->StopRequested() || stop_.Stopped();
     outcome.Records = downloadAll ? std::int32_t(table.RecordCount()) : host.Records();
     // A job shows its first record only once its port is open.
     outcome.PortFailed = host.Records() == 0 && (type == TJobType::Download || total > 0) && !stop_.Stopped();
@@ -269,17 +301,88 @@ class TRun {
       output_.Error(reg_, "Nu se poate salva fisierul specificat!");
       return kExitFileFailed;
     }
+    // What the register holds after a whole download is its copy.
+    if (!setup_.Numbers && outcome.Errors == 0 && !outcome.Stopped && !outcome.PortFailed) Keep(fiscalNumber, *table);
     return JobStatus(outcome);
+  }
+
+  RegisterId IdOf(const std::string& fiscalNumber) const { return RegisterId{fiscalNumber, settings_.LogicNo}; }
+
+  void Keep(const std::string& fiscalNumber, DocumentTable& table) {
+    if (!TExchangeStore().Keep(IdOf(fiscalNumber), table))
+      output_.Line(reg_, "Copia ultimului schimb nu a putut fi pastrata");
+  }
+
+  // The checks of `rows` before they are sent: one line per finding. With
+  // errors, `rows` keeps only the rows without any; true when rows were left out.
+  bool CheckRows(JobKind kind, DocumentTable& table, std::vector<std::size_t>& rows, bool& errors) {
+    const std::vector<CheckFinding> findings = CheckUploadRows(kind, table, &rows);
+    for (const CheckFinding& f : findings) {
+      if (f.Level == FindingLevel::Error) output_.Error(reg_, FindingLine(table, f));
+      else output_.Line(reg_, FindingLine(table, f));
+    }
+    errors = HasErrors(findings);
+    if (!errors) return false;
+    rows = RowsWithoutErrors(table, findings, &rows);
+    return true;
   }
 
   int Upload() {
     auto table = NewTable(setup_.Table);
     if (!LoadFile(*table, setup_.File)) return kExitFileFailed;
-    RowSelection selection;
-    if (setup_.Numbers) selection = RowsNumbered(*table, *setup_.Numbers);
+    const JobKind kind = KindOf(setup_.Table, bool(setup_.Numbers));
+    std::vector<std::size_t> rows;
+    for (std::size_t row = 0; row < table->RecordCount(); ++row) {
+      const auto n = table->IntegerAt(row, 0);
+      if (!setup_.Numbers ||
+          (n && std::find(setup_.Numbers->begin(), setup_.Numbers->end(), *n) != setup_.Numbers->end()))
+        rows.push_back(row);
+    }
+    bool errors = false;
+    if (setup_.CheckOnly) {
+      CheckRows(kind, *table, rows, errors);
+      report_.Records = std::int32_t(rows.size());
+      if (!errors) output_.Line(reg_, "Verificare incheiata: nicio eroare");
+      return errors ? kExitRecordErrors : kExitOk;
+    }
     std::string fiscalNumber;
     if (const int status = QueryFiscalNumber(fiscalNumber); status != kExitOk) return status;
-    return JobStatus(RunJob(TJobType::Upload, KindOf(setup_.Table, bool(setup_.Numbers)), *table, std::move(selection)));
+    std::unique_ptr<DocumentTable> copy;
+    bool whole = !setup_.Numbers;
+    if (setup_.Changed) {
+      copy = std::make_unique<DocumentTable>(TableDefinition(setup_.Table));
+      const std::optional<std::time_t> when = TExchangeStore().Load(IdOf(fiscalNumber), setup_.Table, *copy);
+      if (!when) {
+        output_.Line(reg_, "Nu exista o copie a ultimului schimb cu aceasta casa: se incarca tot tabelul");
+        copy.reset();
+      } else {
+        output_.Line(reg_, CopyAgeText(*when));
+        rows = CompareTables(kind, *table, *copy, ReferenceForm::AsSent).RowsToSend();
+        whole = false;
+        output_.Line(reg_, "Se vor incarca " + IntToText(std::int64_t(rows.size())) + " inregistrari modificate");
+        if (rows.empty()) return kExitOk;
+      }
+    }
+    const std::size_t checked = rows.size();
+    const bool leftOut = CheckRows(kind, *table, rows, errors);
+    report_.Errors += std::int32_t(checked - rows.size());  // the rows left out
+    RowSelection selection;
+    if (leftOut || !whole) {
+      std::vector<Bookmark> marks;
+      for (const std::size_t r : rows) marks.push_back(table->BookmarkAt(r));
+      selection = std::move(marks);
+    }
+    const TJobOutcome outcome = RunJob(TJobType::Upload, kind, *table, std::move(selection));
+    if (outcome.Errors == 0 && !outcome.Stopped && !outcome.PortFailed && !leftOut) {
+      if (whole) {
+        Keep(fiscalNumber, *table);
+      } else if (copy) {
+        ApplyRowsToCopy(*copy, *table, rows);
+        Keep(fiscalNumber, *copy);
+      }
+    }
+    const int status = JobStatus(outcome);
+    return status == kExitOk && errors ? kExitRecordErrors : status;
   }
 
   int DeleteItems() {
@@ -299,6 +402,85 @@ class TRun {
     const TJobOutcome deleted = RunJob(TJobType::Delete, 0, *table, AllRows(*table));
     if (deleted.PortFailed) return kExitPortFailed;
     return listed.Errors + deleted.Errors > 0 ? kExitRecordErrors : kExitOk;
+  }
+
+  // A run of several tables on this register's link, with the jobs on the
+  // direct main thread; Ctrl+C stops the job in hand and starts no other.
+  template <typename Body>
+  bool RunTables(const RunTexts& texts, Body body) {
+    TCliRunHost host(output_, reg_);
+    TDirectMainThread mainThread;
+    TOperationLog log;
+    TTableRun run(TTableRun::Link{host, mainThread, settings_.PortName, settings_.Speed, log, link_}, texts);
+    const TTableRun::Waiter wait = [&](TTransferJob& job) {
+      stop_.Join(&job);
+      job.WaitForEnd();
+      stop_.Leave(&job);
+      if (stop_.Stopped()) run.RequestStop();
+    };
+    std::int32_t errors = 0;
+    bool any = false;
+    body(run, wait, [&](const TableStepResult& r) {
+      errors += r.Errors;
+      report_.Records += std::int32_t(r.Records);
+      any = any || r.Records > 0;
+    });
+    report_.Errors += errors;
+    output_.Verdict(reg_, run.Verdict(), errors);
+    return any;
+  }
+
+  int Backup() {
+    std::string fiscalNumber;
+    if (const int status = QueryFiscalNumber(fiscalNumber); status != kExitOk) return status;
+    BackupOutcome outcome;
+    const bool any = RunTables(kBackupTexts, [&](TTableRun& run, const TTableRun::Waiter& wait, auto count) {
+      outcome = RunBackup(run, setup_.File, setup_.Variant, fiscalNumber, settings_.LogicNo, settings_.PortName,
+                          wait, [&](const TableStep& step, const TableStepResult& r) {
+                            count(r);
+                            if (r.Errors == 0 && !run.Stopped()) Keep(fiscalNumber, *step.Table);
+                          });
+    });
+    for (const std::string& file : outcome.Unsaved) output_.Error(reg_, "Nu se poate salva fisierul " + file);
+    if (!outcome.Unsaved.empty()) return kExitFileFailed;
+    if (!any && report_.Errors == 0 && !stop_.Stopped()) {
+      output_.Error(reg_, "Portul " + settings_.PortName + " nu poate fi deschis");
+      return kExitPortFailed;
+    }
+    return outcome.Ok ? kExitOk : kExitRecordErrors;
+  }
+
+  int Restore() {
+    RestorePlan plan = PlanRestore(setup_.File, setup_.Variant);
+    for (const std::string& file : plan.Unreadable) output_.Error(reg_, "Nu se poate deschide fisierul " + file);
+    if (!plan.Unreadable.empty()) return kExitFileFailed;
+    if (plan.Tables.empty()) {
+      output_.Error(reg_, "Dosarul " + setup_.File + " nu contine tabele de restaurat");
+      return kExitFileFailed;
+    }
+    std::string fiscalNumber;
+    if (const int status = QueryFiscalNumber(fiscalNumber); status != kExitOk) return status;
+    if (plan.Info && plan.Info->FiscalNumber != fiscalNumber && !setup_.Force) {
+      output_.Error(reg_, "Salvarea este a casei cu numarul fiscal " + plan.Info->FiscalNumber +
+                              ", iar casa conectata are numarul fiscal " + fiscalNumber +
+                              ". Nu s-a trimis nimic (--force restaureaza totusi)");
+      return kExitRecordErrors;
+    }
+    for (const auto& t : plan.Tables)
+      output_.Line(reg_, std::string(BackupFileName(t->Kind())) + ": " + IntToText(std::int64_t(t->RecordCount())) +
+                             " inregistrari");
+    std::vector<TableStepResult> results;
+    const bool any = RunTables(kRestoreTexts, [&](TTableRun& run, const TTableRun::Waiter& wait, auto count) {
+      results = RunRestore(run, plan, setup_.Variant, wait, [&](const TableStep& step, const TableStepResult& r) {
+        count(r);
+        if (r.Errors == 0 && !step.Selection && !run.Stopped()) Keep(fiscalNumber, *step.Table);
+      });
+    });
+    if (!any && report_.Errors == 0 && plan.Records() > 0 && !stop_.Stopped()) {
+      output_.Error(reg_, "Portul " + settings_.PortName + " nu poate fi deschis");
+      return kExitPortFailed;
+    }
+    return report_.Errors > 0 ? kExitRecordErrors : kExitOk;
   }
 
   int Detect() {

@@ -47,6 +47,7 @@ struct TRunSetup {
   std::vector<std::int32_t> Speeds;
   int LogicFrom = 1, LogicTo = 10;
   std::optional<std::int32_t> Blocks;
+  bool CheckOnly = false, Changed = false, Force = false;
 };
 
 // "<port>:<logical number>"

@@ -51,6 +51,23 @@ bool ReadWholeFile(const std::string& path, std::string& text) {
   return !in.bad();
 }
 
+// The link settings in effect after the overrides; with `save` written into
+// the configuration in use the way the port dialogs write them.
+int ShowSettings(const TLinkSettings& s, const std::string& config, bool save) {
+  std::cout << "Port=" << s.PortName << "\nBaud=" << s.Speed << "\nLogicNo=" << int(s.LogicNo)
+            << "\nCableLen=" << s.CableTimeout / CableLenScale << "\nRetryCmd=" << s.RetryCmd
+            << "\nRetryByte=" << s.RetryByte << "\nCheckReply=" << s.CheckReply << "\n";
+  if (!save) return kExitOk;
+  try {
+    WriteLinkSettings(s, config);
+  } catch (const ConfigWriteError& e) {
+    std::cerr << "vestok-cli: " << e.what() << "\n";
+    return kExitFileFailed;
+  }
+  std::cerr << "Setarile au fost salvate in " << config << "\n";
+  return kExitOk;
+}
+
 int Usage(const std::string& message) {
   std::cerr << "vestok-cli: " << message << "\n" << "Incercati 'vestok-cli --help'.\n";
   return kExitUsage;
@@ -75,13 +92,15 @@ int main(int argc, char** argv) {
 
   TLinkSettings settings;
   const std::string config = request.ConfigPath.empty() ? ConfigFilePath() : request.ConfigPath;
-  if (!request.ConfigPath.empty()) {
+  if (!request.ConfigPath.empty() && !(request.Command == TCommand::Settings && request.Save)) {
     struct stat st{};
     if (::stat(config.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
       return Usage("Fisierul de configurare nu exista: " + config);
   }
   ReadLinkSettings(settings, config);
   ApplyOverrides(request, settings);
+
+  if (request.Command == TCommand::Settings) return ShowSettings(settings, config, request.Save);
 
   const bool tty = ::isatty(STDERR_FILENO) == 1;
   TOutput output(request.Json, tty && request.Command != TCommand::Fleet, std::cout, std::cerr);
@@ -122,5 +141,8 @@ int main(int argc, char** argv) {
   setup.LogicFrom = request.LogicFrom;
   setup.LogicTo = request.LogicTo;
   setup.Blocks = request.Blocks;
+  setup.CheckOnly = request.CheckOnly;
+  setup.Changed = request.Changed;
+  setup.Force = request.Force;
   return RunCommand(setup, output, stop).Status;
 }

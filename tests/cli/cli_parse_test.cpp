@@ -45,7 +45,9 @@ TEST(CliParse, OverridesNumbersAndLogicRangesReachTheRequest) {
 
   for (const char* bad : {"download items", "download items a b", "fiscal extra", "upload items f --numbers 5-2",
                           "upload items f --numbers x", "fiscal --logic 100", "detect --logic 9-3",
-                          "fiscal --variant B", "fiscal --numbers 1", "fiscal --port", ""})
+                          "fiscal --variant B", "fiscal --numbers 1", "fiscal --port", "fiscal --save",
+                          "download items f --changed", "upload items f --changed --numbers 1",
+                          "upload items f --changed --check-only", "backup --force d", "restore", ""})
     EXPECT_THROW(ParseCommandLine(Words(bad)), UsageError) << bad;
 }
 
