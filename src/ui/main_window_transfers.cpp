@@ -14,6 +14,7 @@
 #include "jobs/operation_log.h"
 #include "jobs/save_thread.h"
 #include "tables/table_defs.h"
+#include "ui/job_tag.h"
 #include "ui/main_window.h"
 #include "ui/main_window_job_host.h"
 #include "ui/qt_main_thread.h"
@@ -67,13 +68,13 @@ void TfMain::TransferAction(QAction* action) {
   if (!selective && !remove && registerMenu_ != nullptr) registerMenu_->ExpectWholeTable(kind, upload);
   try {
     if (download) {
-      Tag = 20;
+      Tag = kTagDownload;
       StartDownload(jobKind, *tables_[kind], std::move(selection));
     } else if (upload) {
-      Tag = 10;
+      Tag = kTagUpload;
       StartUpload(jobKind, *tables_[kind], std::move(selection));
     } else {
-      Tag = 30;
+      Tag = kTagDelete;
       StartDelete(std::move(selection));
     }
   } catch (const std::exception&) {
@@ -146,9 +147,9 @@ void TfMain::StopJob() {
   if (registerMenu_ != nullptr && registerMenu_->StopRun()) return;
   TTransferJob* job = nullptr;
   switch (Tag) {
-    case 10: job = uploadJob_.get(); break;
-    case 20: job = downloadJob_.get(); break;
-    case 30: job = deleteJob_.get(); break;
+    case kTagUpload: job = uploadJob_.get(); break;
+    case kTagDownload: job = downloadJob_.get(); break;
+    case kTagDelete: job = deleteJob_.get(); break;
     default: break;
   }
   if (job == nullptr) return;

@@ -13,6 +13,7 @@
 #include "jobs/save_thread.h"
 #include "tables/table_file.h"
 #include "ui/availability_rules.h"
+#include "ui/job_tag.h"
 #include "ui/log_window.h"
 #include "ui/settings_page.h"
 #include "ui/table_grid.h"
@@ -100,7 +101,7 @@ TEST_F(TransferActionsTest, DownloadAllUsesTheVariantAndThePageShown) {
   RunConfirmed(window->aImportAll);
   ASSERT_NE(window->DownloadJob(), nullptr);
   EXPECT_EQ(window->DownloadJob()->Kind(), 104);
-  EXPECT_EQ(window->Tag, 20);
+  EXPECT_EQ(window->Tag, kTagDownload);
   EXPECT_EQ(sim->WithRegister(1, [](TSimRegister& r) { return r.FiscalNumber; }), LinkSettings.FiscalNumber);
   const Lines commands = Commands();
   ASSERT_FALSE(commands.empty());
@@ -129,7 +130,7 @@ TEST_F(TransferActionsTest, UploadAllAndUploadOfTheSelectedRows) {
   RunConfirmed(window->aExportAll);
   ASSERT_NE(window->UploadJob(), nullptr);
   EXPECT_EQ(window->UploadJob()->Kind(), 0);
-  EXPECT_EQ(window->Tag, 10);
+  EXPECT_EQ(window->Tag, kTagUpload);
   EXPECT_EQ(Commands().size(), rows);
   EXPECT_EQ(StoredCount(SimTable::Items), rows);
   EXPECT_EQ(window->StatusText(1), "Incarcare articole incheiata fara erori");
@@ -166,7 +167,7 @@ TEST_F(TransferActionsTest, DeleteAllWorksOnTheItemsWhateverPageIsShown) {
   window->ShowTablePage(tkOperators);
   RunConfirmed(window->aDeleteAll);
   ASSERT_NE(window->DeleteJob(), nullptr);
-  EXPECT_EQ(window->Tag, 30);
+  EXPECT_EQ(window->Tag, kTagDelete);
   EXPECT_EQ(window->Tables[tkItems]->RecordCount(), 0u);
   EXPECT_EQ(StoredCount(SimTable::Items), 0u);
   EXPECT_EQ(StoredCount(SimTable::Operators), operators);
