@@ -67,7 +67,7 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
 }  // namespace
 
 TfDetectECRs::TfDetectECRs(QWidget* parent, std::string configPath, IDialogs* dialogs)
-    : QDialog(parent, ToolDialogFlags), config_path_(std::move(configPath)), dialogs_(dialogs ? dialogs : &QtDialogs()) {
+    : QDialog(parent, ToolDialogFlags), configPath_(std::move(configPath)), dialogs_(dialogs ? dialogs : &QtDialogs()) {
   setObjectName(QStringLiteral("fDetectECRs"));
   setWindowTitle(QStringLiteral("Vestok - Selectare / detectare case de marcat"));
   setModal(true);
@@ -84,8 +84,8 @@ void TfDetectECRs::BuildControls() {
   clbSpeed = CheckList(this, "clbSpeed",
                        {QStringLiteral("  4800"), QStringLiteral("  9600"), QStringLiteral("19200"),
                         QStringLiteral("38400")});
-  connect(clbSerialPorts, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) { CountTick(item, ticked_ports_); });
-  connect(clbSpeed, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) { CountTick(item, ticked_speeds_); });
+  connect(clbSerialPorts, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) { CountTick(item, tickedPorts_); });
+  connect(clbSpeed, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) { CountTick(item, tickedSpeeds_); });
 
   tbCableLength = new QSlider(Qt::Horizontal, this);
   tbCableLength->setObjectName(QStringLiteral("tbCableLength"));
@@ -208,8 +208,8 @@ TDetectScanSetup TfDetectECRs::ScanStarted() {
   setup.LogicFrom = seLogicFrom->value();
   setup.LogicTo = seLogicTo->value();
   setup.TimeoutMs = tbCableLength->value() * CableLenScale;
-  setup.TickedPorts = ticked_ports_;
-  setup.TickedSpeeds = ticked_speeds_;
+  setup.TickedPorts = tickedPorts_;
+  setup.TickedSpeeds = tickedSpeeds_;
   setup.PortCount = clbSerialPorts->count();
   setup.SpeedCount = clbSpeed->count();
   return setup;
@@ -255,7 +255,7 @@ void TfDetectECRs::SelectEntry() {
     }
   }
   try {
-    WriteLinkSettings(LinkSettings, config_path_);
+    WriteLinkSettings(LinkSettings, configPath_);
   } catch (const ConfigWriteError& error) {
     // Settings the file did not take are not kept either; the dialog stays
     // open so that another entry can be chosen.

@@ -34,8 +34,8 @@ class TfDetectECRs final : public QDialog {
   ~TfDetectECRs() override;
 
   bool ScanRunning() const;
-  int TickedPorts() const { return ticked_ports_; }
-  int TickedSpeeds() const { return ticked_speeds_; }
+  int TickedPorts() const { return tickedPorts_; }
+  int TickedSpeeds() const { return tickedSpeeds_; }
   // The register an entry of lbECRs stands for, from the data kept with it.
   static std::optional<TDetectFound> EntryRegister(const QListWidgetItem* item);
 
@@ -53,11 +53,11 @@ class TfDetectECRs final : public QDialog {
   static std::optional<std::string> TickedEntry(const QListWidget* list, int index);
   void CountTick(QListWidgetItem* item, int& count);
 
-  std::string config_path_;
+  std::string configPath_;
   IDialogs* dialogs_;
   std::unique_ptr<TDetectThread> thread_;
-  int ticked_ports_ = 0;
-  int ticked_speeds_ = 0;
+  int tickedPorts_ = 0;
+  int tickedSpeeds_ = 0;
 
   QListWidget* clbSerialPorts = nullptr;
   QListWidget* clbSpeed = nullptr;

@@ -43,7 +43,7 @@ std::vector<std::string> PortChoices() {
 }  // namespace
 
 TfPCCommunication::TfPCCommunication(QWidget* parent, std::string configPath, IDialogs* dialogs)
-    : QDialog(parent, ToolDialogFlags), config_path_(std::move(configPath)), dialogs_(dialogs ? dialogs : &QtDialogs()) {
+    : QDialog(parent, ToolDialogFlags), configPath_(std::move(configPath)), dialogs_(dialogs ? dialogs : &QtDialogs()) {
   setObjectName(QStringLiteral("fPCCommunication"));
   setWindowTitle(QStringLiteral("Vestok - Comunicatie PC"));
   setModal(true);
@@ -197,7 +197,7 @@ void TfPCCommunication::TakeOver() {
   LinkSettings.LogicNo = static_cast<std::uint8_t>(seLogicNo->value());
   LinkSettings.CableTimeout = tbCableLength->value() * CableLenScale;
   try {
-    WriteLinkSettings(LinkSettings, config_path_);
+    WriteLinkSettings(LinkSettings, configPath_);
   } catch (const ConfigWriteError& error) {
     // Settings the file did not take are not kept either.
     LinkSettings = before;

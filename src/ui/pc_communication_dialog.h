@@ -46,7 +46,7 @@ class TfPCCommunication final : public QDialog {
   void ShowIdle(bool idle);
   void ShowError(const QString& text);
 
-  std::string config_path_;
+  std::string configPath_;
   IDialogs* dialogs_;
   std::unique_ptr<TTestThread> thread_;
 
