@@ -94,7 +94,7 @@ void TfMain::SettleForJob(TableKind kind) {
   // A row being typed in is stored or dropped, and the values typed into the
   // settings page reach the record, before a job reads or replaces the table.
   if (grids_[kind] != nullptr) grids_[kind]->SettleTable();
-  if (kind == tkSettings && SettingsPage != nullptr) SettingsPage->Commit();
+  if (kind == tkSettings && settingsPage_ != nullptr) settingsPage_->Commit();
 }
 
 JobSetup TfMain::SetupFor(DocumentTable& table, RowSelection selection) {

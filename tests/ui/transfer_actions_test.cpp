@@ -29,7 +29,7 @@ const QString kNoFiscalNumber = "Nu se poate citi numarul fiscal al imprimantei!
 class TransferActionsTest : public test::WindowTransferTest {
  protected:
   void LoadSampleItems() {
-    LoadTableFile(*window->Tables[tkItems], std::string(VESTOK_TEST_DATA_DIR) + "/sample/items.csv");
+    LoadTableFile(*window->Tables()[tkItems], std::string(VESTOK_TEST_DATA_DIR) + "/sample/items.csv");
   }
 };
 
@@ -106,7 +106,7 @@ TEST_F(TransferActionsTest, DownloadAllUsesTheVariantAndThePageShown) {
   const Lines commands = Commands();
   ASSERT_FALSE(commands.empty());
   EXPECT_EQ(commands[0], "R2;1;");
-  EXPECT_EQ(window->Tables[tkOperators]->RecordCount(), StoredCount(SimTable::Operators));
+  EXPECT_EQ(window->Tables()[tkOperators]->RecordCount(), StoredCount(SimTable::Operators));
   EXPECT_EQ(window->StatusText(1), "Descarcare articole incheiata fara erori");
   EXPECT_EQ(window->StatusText(2), "");
 
@@ -118,14 +118,14 @@ TEST_F(TransferActionsTest, DownloadAllUsesTheVariantAndThePageShown) {
   EXPECT_EQ(window->DownloadJob()->Kind(), 2);
   ASSERT_FALSE(Commands().empty());
   EXPECT_EQ(Commands()[0], "R10;1;");
-  EXPECT_EQ(window->Tables[tkGroupSales]->RecordCount(), StoredCount(SimTable::GroupSales));
+  EXPECT_EQ(window->Tables()[tkGroupSales]->RecordCount(), StoredCount(SimTable::GroupSales));
 }
 
 TEST_F(TransferActionsTest, UploadAllAndUploadOfTheSelectedRows) {
   StartSim({}, false);
   ShowWindow();
   LoadSampleItems();
-  const std::size_t rows = window->Tables[tkItems]->RecordCount();
+  const std::size_t rows = window->Tables()[tkItems]->RecordCount();
   ASSERT_GE(rows, 3u);
   RunConfirmed(window->aExportAll);
   ASSERT_NE(window->UploadJob(), nullptr);
@@ -137,7 +137,7 @@ TEST_F(TransferActionsTest, UploadAllAndUploadOfTheSelectedRows) {
 
   // Rows 3 and 1 selected: sent in table order.
   sim->ClearTrace();
-  TTableGrid* grid = window->Grids[tkItems];
+  TTableGrid* grid = window->Grids()[tkItems];
   const auto select = QItemSelectionModel::Select | QItemSelectionModel::Rows;
   grid->clearSelection();
   grid->selectionModel()->select(grid->model()->index(2, 0), select);
@@ -145,8 +145,8 @@ TEST_F(TransferActionsTest, UploadAllAndUploadOfTheSelectedRows) {
   RunConfirmed(window->aExportSel);
   const Lines commands = Commands();
   ASSERT_EQ(commands.size(), 2u);
-  EXPECT_EQ(commands[0].rfind("W0;" + window->Tables[tkItems]->TextAt(0, 0) + ";", 0), 0u) << commands[0];
-  EXPECT_EQ(commands[1].rfind("W0;" + window->Tables[tkItems]->TextAt(2, 0) + ";", 0), 0u) << commands[1];
+  EXPECT_EQ(commands[0].rfind("W0;" + window->Tables()[tkItems]->TextAt(0, 0) + ";", 0), 0u) << commands[0];
+  EXPECT_EQ(commands[1].rfind("W0;" + window->Tables()[tkItems]->TextAt(2, 0) + ";", 0), 0u) << commands[1];
 
   // Nothing selected: it still asks and queries, and the job sends nothing.
   sim->ClearTrace();
@@ -168,7 +168,7 @@ TEST_F(TransferActionsTest, DeleteAllWorksOnTheItemsWhateverPageIsShown) {
   RunConfirmed(window->aDeleteAll);
   ASSERT_NE(window->DeleteJob(), nullptr);
   EXPECT_EQ(window->Tag, kTagDelete);
-  EXPECT_EQ(window->Tables[tkItems]->RecordCount(), 0u);
+  EXPECT_EQ(window->Tables()[tkItems]->RecordCount(), 0u);
   EXPECT_EQ(StoredCount(SimTable::Items), 0u);
   EXPECT_EQ(StoredCount(SimTable::Operators), operators);
   for (const std::string& command : Commands()) EXPECT_EQ(command.rfind("C0;", 0), 0u) << command;
@@ -179,9 +179,9 @@ TEST_F(TransferActionsTest, UploadFromTheSettingsPageTakesWhatWasTypedIntoItsBox
   ShowWindow();
   window->ShowTablePage(tkSettings);
   // Typed, still in the box (no focus change), not yet in the record.
-  window->SettingsPage->dbeLogicalNo->setText("42");
-  window->SettingsPage->dbeLogicalNo->setModified(true);
-  ASSERT_EQ(window->Tables[tkSettings]->RecordCount(), 0u);
+  window->SettingsPage()->dbeLogicalNo->setText("42");
+  window->SettingsPage()->dbeLogicalNo->setModified(true);
+  ASSERT_EQ(window->Tables()[tkSettings]->RecordCount(), 0u);
   RunConfirmed(window->aExportAll);
   EXPECT_EQ(window->UploadJob()->Kind(), 9);
   const Lines commands = Commands();
@@ -217,7 +217,7 @@ TEST_F(TransferActionsTest, StopEndsTheJobAndTheActionsFollowTheVariantChosenMea
   EXPECT_TRUE(window->DownloadJob()->Ended());
   EXPECT_FALSE(window->aStop->isEnabled());
   EXPECT_TRUE(window->pcMain->isEnabled());
-  EXPECT_LT(window->Tables[tkItems]->RecordCount(), StoredCount(SimTable::Items));
+  EXPECT_LT(window->Tables()[tkItems]->RecordCount(), StoredCount(SimTable::Items));
   EXPECT_EQ(LogLines().back(), "Descarcare articole incheiata fara erori");
   // The rules of "Articole" under "Standard"; the other actions as before.
   const QAction* ruled[kRuleActionCount] = {window->aImportAll, window->aImportSel, window->aExportAll,
@@ -239,7 +239,7 @@ TEST_F(TransferActionsTest, TheKeysGoToTheGridAfterAJobNeverToTheVariantList) {
   ShowWindow();
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-  TTableGrid* grid = window->Grids[tkItems];
+  TTableGrid* grid = window->Grids()[tkItems];
   grid->setFocus();
   ASSERT_TRUE(test::ServeUntil([grid] { return grid->hasFocus(); }));
   const Qt::FocusPolicy listPolicy = window->cbProtocol->focusPolicy();
@@ -258,7 +258,7 @@ TEST_F(TransferActionsTest, TheKeysGoToTheGridAfterAJobNeverToTheVariantList) {
   EXPECT_NE(QApplication::focusWidget(), window->cbProtocol);
   window->aStop->trigger();
   ASSERT_TRUE(test::ServeUntil([this] { return !window->aStop->isEnabled() && !window->JobRunning(); }));
-  ASSERT_GT(window->Tables[tkItems]->RecordCount(), 2u);
+  ASSERT_GT(window->Tables()[tkItems]->RecordCount(), 2u);
 
   // After the job the arrow keys move through the rows again, without a click.
   ASSERT_TRUE(grid->hasFocus());
@@ -300,7 +300,7 @@ TEST_F(TransferActionsTest, ClosingTheWindowStopsARunningJobFirst) {
   window->close();
   ASSERT_NE(window->DownloadJob(), nullptr);
   EXPECT_TRUE(window->DownloadJob()->Ended());
-  EXPECT_FALSE(window->Tables[tkItems]->IsOpen());
+  EXPECT_FALSE(window->Tables()[tkItems]->IsOpen());
   EXPECT_EQ(LogLines().back(), "Descarcare articole incheiata fara erori");
 }
 
