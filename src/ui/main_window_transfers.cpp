@@ -108,37 +108,37 @@ JobSetup TfMain::SetupFor(DocumentTable& table, RowSelection selection) {
 // The window counts as busy from here, before the job's first step has taken
 // the actions away.
 
-void TfMain::StartUpload(JobKind kind, DocumentTable& table, RowSelection selection) {
-  uploadJob_.reset();
-  jobRunning_ = true;
+namespace {
+
+// Puts the job `make` creates in place of `held`; `running` is set on the way
+// and cleared again when the job cannot be created.
+template <class Job, class Make>
+void ReplaceHeldJob(std::unique_ptr<Job>& held, bool& running, Make make) {
+  held.reset();
+  running = true;
   try {
-    uploadJob_ = std::make_unique<TLoadThread>(kind, SetupFor(table, std::move(selection)));
+    held = make();
   } catch (...) {
-    jobRunning_ = false;
+    running = false;
     throw;
   }
+}
+
+}  // namespace
+
+void TfMain::StartUpload(JobKind kind, DocumentTable& table, RowSelection selection) {
+  ReplaceHeldJob(uploadJob_, jobRunning_,
+                 [&] { return std::make_unique<TLoadThread>(kind, SetupFor(table, std::move(selection))); });
 }
 
 void TfMain::StartDownload(JobKind kind, DocumentTable& table, RowSelection selection) {
-  downloadJob_.reset();
-  jobRunning_ = true;
-  try {
-    downloadJob_ = std::make_unique<TSaveThread>(kind, SetupFor(table, std::move(selection)));
-  } catch (...) {
-    jobRunning_ = false;
-    throw;
-  }
+  ReplaceHeldJob(downloadJob_, jobRunning_,
+                 [&] { return std::make_unique<TSaveThread>(kind, SetupFor(table, std::move(selection))); });
 }
 
 void TfMain::StartDelete(RowSelection selection) {
-  deleteJob_.reset();
-  jobRunning_ = true;
-  try {
-    deleteJob_ = std::make_unique<TDelThread>(SetupFor(*tables_[tkItems], std::move(selection)));
-  } catch (...) {
-    jobRunning_ = false;
-    throw;
-  }
+  ReplaceHeldJob(deleteJob_, jobRunning_,
+                 [&] { return std::make_unique<TDelThread>(SetupFor(*tables_[tkItems], std::move(selection))); });
 }
 
 // ---- Stop
