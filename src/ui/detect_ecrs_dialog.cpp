@@ -87,11 +87,7 @@ void TfDetectECRs::BuildControls() {
   connect(clbSerialPorts, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) { CountTick(item, tickedPorts_); });
   connect(clbSpeed, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) { CountTick(item, tickedSpeeds_); });
 
-  tbCableLength = new QSlider(Qt::Horizontal, this);
-  tbCableLength->setObjectName(QStringLiteral("tbCableLength"));
-  tbCableLength->setRange(0, 150);
-  tbCableLength->setTickInterval(10);
-  tbCableLength->setTickPosition(QSlider::TicksBelow);
+  tbCableLength = CableLengthSlider(this);
   tbCableLength->setValue(LinkSettings.CableTimeout / CableLenScale);
   seLogicFrom = LogicNumberBox(this, "seLogicFrom", 1);
   seLogicTo = LogicNumberBox(this, "seLogicTo", 10);

@@ -62,11 +62,7 @@ void TfPCCommunication::BuildControls() {
   seLogicNo = new QSpinBox(this);
   seLogicNo->setObjectName(QStringLiteral("seLogicNo"));
   seLogicNo->setRange(1, 99);
-  tbCableLength = new QSlider(Qt::Horizontal, this);
-  tbCableLength->setObjectName(QStringLiteral("tbCableLength"));
-  tbCableLength->setRange(0, 150);
-  tbCableLength->setTickInterval(10);
-  tbCableLength->setTickPosition(QSlider::TicksBelow);
+  tbCableLength = CableLengthSlider(this);
 
   auto* settings = new QFormLayout;
   settings->addRow(QStringLiteral("Port serial:"), cbSerialPort);
