@@ -48,7 +48,8 @@ class TfMain : public QMainWindow {
   int BatchVariant = 0;
   std::string BatchFileName;
 
-  // The kind of job started last: 10 upload, 20 download, 30 delete.
+  // The kind of job started last: kTagUpload, kTagDownload, kTagDelete (or
+  // kTagRegisterRun for a run of the register menu; see ui/job_tag.h).
   int Tag = 0;
 
   // ---- actions, in the order of ActionList
