@@ -53,7 +53,7 @@ TfPCCommunication::TfPCCommunication(QWidget* parent, std::string configPath, ID
 
 TfPCCommunication::~TfPCCommunication() { StopTest(); }
 
-void TfPCCommunication::BuildControls() {
+QFormLayout* TfPCCommunication::BuildSettings() {
   cbSerialPort = new QComboBox(this);
   cbSerialPort->setObjectName(QStringLiteral("cbSerialPort"));
   cbSpeed = new QComboBox(this);
@@ -69,7 +69,10 @@ void TfPCCommunication::BuildControls() {
   settings->addRow(QStringLiteral("Viteza:"), cbSpeed);
   settings->addRow(QStringLiteral("Numar logic casa:"), seLogicNo);
   settings->addRow(QStringLiteral("Lungime cablu:"), tbCableLength);
+  return settings;
+}
 
+QFormLayout* TfPCCommunication::BuildCounters() {
   eBlocksSent = CounterBox(this, "eBlocksSent");
   eBlocksReceived = CounterBox(this, "eBlocksReceived");
   eCRCErrors = CounterBox(this, "eCRCErrors");
@@ -92,6 +95,12 @@ void TfPCCommunication::BuildControls() {
   testButtons->addWidget(btStartTest);
   testButtons->addWidget(btStopTest);
   counters->addRow(testButtons);
+  return counters;
+}
+
+void TfPCCommunication::BuildControls() {
+  QFormLayout* settings = BuildSettings();
+  QFormLayout* counters = BuildCounters();
 
   auto* columns = new QHBoxLayout;
   columns->addLayout(settings, 1);
