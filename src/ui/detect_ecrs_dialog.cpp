@@ -76,6 +76,34 @@ TfDetectECRs::TfDetectECRs(QWidget* parent, std::string configPath, IDialogs* di
 
 TfDetectECRs::~TfDetectECRs() { StopScan(); }
 
+QGridLayout* TfDetectECRs::LayOutChoices() {
+  auto* choices = new QGridLayout;
+  choices->addWidget(new QLabel(QStringLiteral("Porturi:"), this), 0, 0);
+  choices->addWidget(new QLabel(QStringLiteral("Viteze:"), this), 0, 1);
+  choices->addWidget(clbSerialPorts, 1, 0);
+  choices->addWidget(clbSpeed, 1, 1);
+
+  auto* range = new QHBoxLayout;
+  range->addWidget(new QLabel(QStringLiteral("Numar logic de la:"), this));
+  range->addWidget(seLogicFrom);
+  range->addWidget(new QLabel(QStringLiteral("pana la:"), this));
+  range->addWidget(seLogicTo);
+  range->addStretch(1);
+  auto* scanButtons = new QHBoxLayout;
+  scanButtons->addWidget(btStart);
+  scanButtons->addWidget(btStop);
+  scanButtons->addStretch(1);
+  auto* scanSide = new QVBoxLayout;
+  scanSide->addWidget(new QLabel(QStringLiteral("Lungime cablu:"), this));
+  scanSide->addWidget(tbCableLength);
+  scanSide->addLayout(range);
+  scanSide->addLayout(scanButtons);
+  scanSide->addStretch(1);
+  choices->addLayout(scanSide, 0, 2, 2, 1);
+  choices->setColumnStretch(2, 1);
+  return choices;
+}
+
 void TfDetectECRs::BuildControls() {
   std::vector<std::string> ports;  // stays empty when the port list cannot be read
   ListSerialPorts(ports);
@@ -111,30 +139,7 @@ void TfDetectECRs::BuildControls() {
   btSave->setDefault(true);
   btCancel = Button(this, "btCancel", QStringLiteral("&Iesire"));
 
-  auto* choices = new QGridLayout;
-  choices->addWidget(new QLabel(QStringLiteral("Porturi:"), this), 0, 0);
-  choices->addWidget(new QLabel(QStringLiteral("Viteze:"), this), 0, 1);
-  choices->addWidget(clbSerialPorts, 1, 0);
-  choices->addWidget(clbSpeed, 1, 1);
-
-  auto* range = new QHBoxLayout;
-  range->addWidget(new QLabel(QStringLiteral("Numar logic de la:"), this));
-  range->addWidget(seLogicFrom);
-  range->addWidget(new QLabel(QStringLiteral("pana la:"), this));
-  range->addWidget(seLogicTo);
-  range->addStretch(1);
-  auto* scanButtons = new QHBoxLayout;
-  scanButtons->addWidget(btStart);
-  scanButtons->addWidget(btStop);
-  scanButtons->addStretch(1);
-  auto* scanSide = new QVBoxLayout;
-  scanSide->addWidget(new QLabel(QStringLiteral("Lungime cablu:"), this));
-  scanSide->addWidget(tbCableLength);
-  scanSide->addLayout(range);
-  scanSide->addLayout(scanButtons);
-  scanSide->addStretch(1);
-  choices->addLayout(scanSide, 0, 2, 2, 1);
-  choices->setColumnStretch(2, 1);
+  QGridLayout* choices = LayOutChoices();
 
   auto* action = new QHBoxLayout;
   action->addWidget(new QLabel(QStringLiteral("Operatie curenta:"), this));

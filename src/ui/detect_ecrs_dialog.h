@@ -10,6 +10,7 @@
 #include "startup/config_path.h"
 #include "tools/detect_scan.h"
 
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -44,6 +45,9 @@ class TfDetectECRs final : public QDialog {
 
  private:
   void BuildControls();
+  // The upper part: the two check lists and, beside them, the cable length,
+  // the range of logic numbers and the scan buttons.
+  QGridLayout* LayOutChoices();
   void StartScan();
   void StopScan();
   void SelectEntry();  // "&Selecteaza", also a double click
