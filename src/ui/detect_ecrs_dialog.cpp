@@ -67,7 +67,7 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
 }  // namespace
 
 TfDetectECRs::TfDetectECRs(QWidget* parent, std::string configPath, IDialogs* dialogs)
-    : QDialog(parent, ToolDialogFlags), config_path_(std::move(configPath)), dialogs_(dialogs ? dialogs : &QtDialogs()) {
+    : QDialog(parent, ToolDialogFlags), configPath_(std::move(configPath)), dialogs_(dialogs ? dialogs : &QtDialogs()) {
   setObjectName(QStringLiteral("fDetectECRs"));
   setWindowTitle(QStringLiteral("Vestok - Selectare / detectare case de marcat"));
   setModal(true);
@@ -76,45 +76,7 @@ TfDetectECRs::TfDetectECRs(QWidget* parent, std::string configPath, IDialogs* di
 
 TfDetectECRs::~TfDetectECRs() { StopScan(); }
 
-void TfDetectECRs::BuildControls() {
-  std::vector<std::string> ports;  // stays empty when the port list cannot be read
-  ListSerialPorts(ports);
-  clbSerialPorts = CheckList(this, "clbSerialPorts", SortedPortNames(ports));
-  // The two lower speeds carry two leading blanks, so that they sort first.
-  clbSpeed = CheckList(this, "clbSpeed",
-                       {QStringLiteral("  4800"), QStringLiteral("  9600"), QStringLiteral("19200"),
-                        QStringLiteral("38400")});
-  connect(clbSerialPorts, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) { CountTick(item, ticked_ports_); });
-  connect(clbSpeed, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) { CountTick(item, ticked_speeds_); });
-
-  tbCableLength = new QSlider(Qt::Horizontal, this);
-  tbCableLength->setObjectName(QStringLiteral("tbCableLength"));
-  tbCableLength->setRange(0, 150);
-  tbCableLength->setTickInterval(10);
-  tbCableLength->setTickPosition(QSlider::TicksBelow);
-  tbCableLength->setValue(LinkSettings.CableTimeout / CableLenScale);
-  seLogicFrom = LogicNumberBox(this, "seLogicFrom", 1);
-  seLogicTo = LogicNumberBox(this, "seLogicTo", 10);
-
-  lbECRs = new QListWidget(this);
-  lbECRs->setObjectName(QStringLiteral("lbECRs"));
-  lbECRs->setToolTip(QStringLiteral("Case de marcat detectate"));
-  lbECRs->setSelectionMode(QAbstractItemView::SingleSelection);
-  Gauge = new QProgressBar(this);
-  Gauge->setObjectName(QStringLiteral("Gauge"));
-  Gauge->setRange(0, 100);
-  Gauge->setValue(0);
-  eAction = new QLineEdit(this);
-  eAction->setObjectName(QStringLiteral("eAction"));
-  eAction->setReadOnly(true);
-
-  btStart = Button(this, "btStart", QStringLiteral("Detecteaza"));
-  btStop = Button(this, "btStop", QStringLiteral("Opreste"));
-  btStop->setEnabled(false);
-  btSave = Button(this, "btSave", QStringLiteral("&Selecteaza"));
-  btSave->setDefault(true);
-  btCancel = Button(this, "btCancel", QStringLiteral("&Iesire"));
-
+QGridLayout* TfDetectECRs::LayOutChoices() {
   auto* choices = new QGridLayout;
   choices->addWidget(new QLabel(QStringLiteral("Porturi:"), this), 0, 0);
   choices->addWidget(new QLabel(QStringLiteral("Viteze:"), this), 0, 1);
@@ -139,6 +101,45 @@ void TfDetectECRs::BuildControls() {
   scanSide->addStretch(1);
   choices->addLayout(scanSide, 0, 2, 2, 1);
   choices->setColumnStretch(2, 1);
+  return choices;
+}
+
+void TfDetectECRs::BuildControls() {
+  std::vector<std::string> ports;  // stays empty when the port list cannot be read
+  ListSerialPorts(ports);
+  clbSerialPorts = CheckList(this, "clbSerialPorts", SortedPortNames(ports));
+  // The two lower speeds carry two leading blanks, so that they sort first.
+  clbSpeed = CheckList(this, "clbSpeed",
+                       {QStringLiteral("  4800"), QStringLiteral("  9600"), QStringLiteral("19200"),
+                        QStringLiteral("38400")});
+  connect(clbSerialPorts, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) { CountTick(item, tickedPorts_); });
+  connect(clbSpeed, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) { CountTick(item, tickedSpeeds_); });
+
+  tbCableLength = CableLengthSlider(this);
+  tbCableLength->setValue(LinkSettings.CableTimeout / CableLenScale);
+  seLogicFrom = LogicNumberBox(this, "seLogicFrom", 1);
+  seLogicTo = LogicNumberBox(this, "seLogicTo", 10);
+
+  lbECRs = new QListWidget(this);
+  lbECRs->setObjectName(QStringLiteral("lbECRs"));
+  lbECRs->setToolTip(QStringLiteral("Case de marcat detectate"));
+  lbECRs->setSelectionMode(QAbstractItemView::SingleSelection);
+  Gauge = new QProgressBar(this);
+  Gauge->setObjectName(QStringLiteral("Gauge"));
+  Gauge->setRange(0, 100);
+  Gauge->setValue(0);
+  eAction = new QLineEdit(this);
+  eAction->setObjectName(QStringLiteral("eAction"));
+  eAction->setReadOnly(true);
+
+  btStart = Button(this, "btStart", QStringLiteral("Detecteaza"));
+  btStop = Button(this, "btStop", QStringLiteral("Opreste"));
+  btStop->setEnabled(false);
+  btSave = Button(this, "btSave", QStringLiteral("&Selecteaza"));
+  btSave->setDefault(true);
+  btCancel = Button(this, "btCancel", QStringLiteral("&Iesire"));
+
+  QGridLayout* choices = LayOutChoices();
 
   auto* action = new QHBoxLayout;
   action->addWidget(new QLabel(QStringLiteral("Operatie curenta:"), this));
@@ -208,8 +209,8 @@ TDetectScanSetup TfDetectECRs::ScanStarted() {
   setup.LogicFrom = seLogicFrom->value();
   setup.LogicTo = seLogicTo->value();
   setup.TimeoutMs = tbCableLength->value() * CableLenScale;
-  setup.TickedPorts = ticked_ports_;
-  setup.TickedSpeeds = ticked_speeds_;
+  setup.TickedPorts = tickedPorts_;
+  setup.TickedSpeeds = tickedSpeeds_;
   setup.PortCount = clbSerialPorts->count();
   setup.SpeedCount = clbSpeed->count();
   return setup;
@@ -255,7 +256,7 @@ void TfDetectECRs::SelectEntry() {
     }
   }
   try {
-    WriteLinkSettings(LinkSettings, config_path_);
+    WriteLinkSettings(LinkSettings, configPath_);
   } catch (const ConfigWriteError& error) {
     // Settings the file did not take are not kept either; the dialog stays
     // open so that another entry can be chosen.

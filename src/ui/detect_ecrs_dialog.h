@@ -10,6 +10,7 @@
 #include "startup/config_path.h"
 #include "tools/detect_scan.h"
 
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -34,8 +35,8 @@ class TfDetectECRs final : public QDialog {
   ~TfDetectECRs() override;
 
   bool ScanRunning() const;
-  int TickedPorts() const { return ticked_ports_; }
-  int TickedSpeeds() const { return ticked_speeds_; }
+  int TickedPorts() const { return tickedPorts_; }
+  int TickedSpeeds() const { return tickedSpeeds_; }
   // The register an entry of lbECRs stands for, from the data kept with it.
   static std::optional<TDetectFound> EntryRegister(const QListWidgetItem* item);
 
@@ -44,6 +45,9 @@ class TfDetectECRs final : public QDialog {
 
  private:
   void BuildControls();
+  // The upper part: the two check lists and, beside them, the cable length,
+  // the range of logic numbers and the scan buttons.
+  QGridLayout* LayOutChoices();
   void StartScan();
   void StopScan();
   void SelectEntry();  // "&Selecteaza", also a double click
@@ -53,11 +57,11 @@ class TfDetectECRs final : public QDialog {
   static std::optional<std::string> TickedEntry(const QListWidget* list, int index);
   void CountTick(QListWidgetItem* item, int& count);
 
-  std::string config_path_;
+  std::string configPath_;
   IDialogs* dialogs_;
   std::unique_ptr<TDetectThread> thread_;
-  int ticked_ports_ = 0;
-  int ticked_speeds_ = 0;
+  int tickedPorts_ = 0;
+  int tickedSpeeds_ = 0;
 
   QListWidget* clbSerialPorts = nullptr;
   QListWidget* clbSpeed = nullptr;

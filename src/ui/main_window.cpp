@@ -119,7 +119,7 @@ TfMain::~TfMain() {
   // The grids observe the tables: they go before the tables do.
   delete takeCentralWidget();
   grids_.fill(nullptr);
-  Grids.fill(nullptr);
+  gridRegistry_.fill(nullptr);
 }
 
 void TfMain::CreateActions() {
@@ -239,8 +239,8 @@ QWidget* TfMain::AddTablePage(QTabWidget* pages, TableKind kind, const char* cap
   auto* grid = new TTableGrid(*tables_[kind], dialogs_, page);
   grid->setObjectName(kGridNames[kind]);
   if (TQuickSearchPanel::HasPanel(kind)) {
-    SearchPanels[kind] = new TQuickSearchPanel(kind, *tables_[kind], grid, page);
-    layout->addWidget(SearchPanels[kind]);
+    searchPanels_[kind] = new TQuickSearchPanel(kind, *tables_[kind], grid, page);
+    layout->addWidget(searchPanels_[kind]);
   }
   layout->addWidget(grid);
   grids_[kind] = grid;
@@ -296,8 +296,8 @@ void TfMain::CreatePages() {
   tsECRSettings->setObjectName("tsECRSettings");
   pages_[tkSettings] = tsECRSettings;
   auto* settingsLayout = new QVBoxLayout(tsECRSettings);
-  SettingsPage = new TSettingsPage(*tables_[tkSettings], tsECRSettings);
-  settingsLayout->addWidget(SettingsPage);
+  settingsPage_ = new TSettingsPage(*tables_[tkSettings], tsECRSettings);
+  settingsLayout->addWidget(settingsPage_);
   settingsLayout->addStretch(1);
   pcMain->addTab(tsECRSettings, "Configurare parametrii casa de marcat");
 
@@ -353,8 +353,8 @@ void TfMain::changeEvent(QEvent* event) {
 void TfMain::FormShow() {
   if (QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
   for (TableKind kind = 0; kind < kTableCount; ++kind) {
-    Tables[kind] = tables_[kind].get();
-    Grids[kind] = grids_[kind];
+    tableRegistry_[kind] = tables_[kind].get();
+    gridRegistry_[kind] = grids_[kind];
   }
   ResetCurrentFileNames();
   for (TableKind kind = 0; kind < kTableCount; ++kind) {
@@ -400,7 +400,7 @@ bool TfMain::HasUnsavedChanges() {
   if (!shown_ || tablesClosed_) return false;
   const TableKind kind = CurrentTableKind();
   if (kind < kTableCount && grids_[kind] != nullptr) grids_[kind]->FinishEditing();
-  if (kind == tkSettings && SettingsPage != nullptr) SettingsPage->Commit();
+  if (kind == tkSettings && settingsPage_ != nullptr) settingsPage_->Commit();
   return unsaved_->AnyUnsaved(tables_);
 }
 

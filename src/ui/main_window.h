@@ -48,7 +48,8 @@ class TfMain : public QMainWindow {
   int BatchVariant = 0;
   std::string BatchFileName;
 
-  // The kind of job started last: 10 upload, 20 download, 30 delete.
+  // The kind of job started last: kTagUpload, kTagDownload, kTagDelete (or
+  // kTagRegisterRun for a run of the register menu; see ui/job_tag.h).
   int Tag = 0;
 
   // ---- actions, in the order of ActionList
@@ -87,13 +88,14 @@ class TfMain : public QMainWindow {
   QWidget* tsECRSettings = nullptr;
 
   // ---- the registry by TableKind, filled when the window is first shown
-  std::array<DocumentTable*, kTableCount> Tables{};
-  std::array<TTableGrid*, kTableCount> Grids{};  // none for tSettings
+  // Others read it here; only the window changes it.
+  const std::array<DocumentTable*, kTableCount>& Tables() const { return tableRegistry_; }
+  const std::array<TTableGrid*, kTableCount>& Grids() const { return gridRegistry_; }  // none for tSettings
   // The quick-search strips by TableKind (kinds 0 to 4; none for 5 to 9). Each
   // strip holds its button (SearchButtons) and boxes by key number (SearchCombos).
-  std::array<TQuickSearchPanel*, kTableCount> SearchPanels{};
+  const std::array<TQuickSearchPanel*, kTableCount>& SearchPanels() const { return searchPanels_; }
   // The ECR settings page; its SettingsEdits and SettingsCombos by Tag 1 to 15.
-  TSettingsPage* SettingsPage = nullptr;
+  TSettingsPage* SettingsPage() const { return settingsPage_; }
 
   // The page of each table (the sub-page, or tsECRSettings for tSettings):
   // the place where a table's controls, such as its search panel, go.
@@ -212,6 +214,11 @@ class TfMain : public QMainWindow {
 
   IDialogs& dialogs_;
   std::array<std::unique_ptr<DocumentTable>, kTableCount> tables_;
+  // The registry behind Tables(), Grids(), SearchPanels() and SettingsPage().
+  std::array<DocumentTable*, kTableCount> tableRegistry_{};
+  std::array<TTableGrid*, kTableCount> gridRegistry_{};
+  std::array<TQuickSearchPanel*, kTableCount> searchPanels_{};
+  TSettingsPage* settingsPage_ = nullptr;
   std::array<TTableGrid*, kTableCount> grids_{};
   std::array<QWidget*, kTableCount> pages_{};
   std::array<QLabel*, 3> panels_{};

@@ -151,7 +151,7 @@ void TfMain::FileSave() {
   }
   try {
     if (grids_[kind] != nullptr) grids_[kind]->SettleTable();
-    if (kind == tkSettings) SettingsPage->Commit();
+    if (kind == tkSettings) settingsPage_->Commit();
     SaveTableFile(*tables_[kind], CurrentFileName[kind]);
     SetStatusText(1, kSaveDone);
     MarkSaved(kind);
@@ -167,7 +167,7 @@ void TfMain::FileSaveAs() {
   if (!chosen) return;
   try {
     if (grids_[kind] != nullptr) grids_[kind]->SettleTable();
-    if (kind == tkSettings) SettingsPage->Commit();
+    if (kind == tkSettings) settingsPage_->Commit();
     const std::string path = PathBytes(*chosen);
     SaveTableFile(*tables_[kind], path);
     SetStatusText(1, kSaveDone);
@@ -217,7 +217,7 @@ void TfMain::ShowDetectECRs() { ShowDetectECRsDialog(this); }
 
 void TfMain::FocusSearch(QAction* action) {
   const TableKind kind = CurrentTableKind();
-  FocusExecute(kind < kTableCount ? SearchPanels[kind] : nullptr, action->data().toInt());
+  FocusExecute(kind < kTableCount ? searchPanels_[kind] : nullptr, action->data().toInt());
 }
 
 }  // namespace vestok

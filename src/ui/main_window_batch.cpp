@@ -15,6 +15,7 @@
 #include "tables/current_file_name.h"
 #include "tables/table_file.h"
 #include "ui/file_path_text.h"
+#include "ui/job_tag.h"
 #include "ui/main_window.h"
 #include "ui/register_menu.h"
 
@@ -61,7 +62,7 @@ void TfMain::BatchUpload() {
     partialLoad_[kind] = false;
     QCoreApplication::processEvents();
     if (QueryFiscalNumber()) {
-      Tag = 10;
+      Tag = kTagUpload;
       // Enabled before the job exists, so the wait below cannot end before
       // the job has begun; the job disables it at its end.
       aStop->setEnabled(true);
@@ -96,7 +97,7 @@ void TfMain::BatchDownload() {
 
   bool started = false;
   if (QueryFiscalNumber()) {
-    Tag = 20;
+    Tag = kTagDownload;
     aStop->setEnabled(true);
     batchWatch_ = true;
     batchIdleRequests_ = -1;

@@ -14,6 +14,7 @@
 #include "jobs/operation_log.h"
 #include "jobs/save_thread.h"
 #include "tables/table_defs.h"
+#include "ui/job_tag.h"
 #include "ui/main_window.h"
 #include "ui/main_window_job_host.h"
 #include "ui/qt_main_thread.h"
@@ -67,13 +68,13 @@ void TfMain::TransferAction(QAction* action) {
   if (!selective && !remove && registerMenu_ != nullptr) registerMenu_->ExpectWholeTable(kind, upload);
   try {
     if (download) {
-      Tag = 20;
+      Tag = kTagDownload;
       StartDownload(jobKind, *tables_[kind], std::move(selection));
     } else if (upload) {
-      Tag = 10;
+      Tag = kTagUpload;
       StartUpload(jobKind, *tables_[kind], std::move(selection));
     } else {
-      Tag = 30;
+      Tag = kTagDelete;
       StartDelete(std::move(selection));
     }
   } catch (const std::exception&) {
@@ -93,7 +94,7 @@ void TfMain::SettleForJob(TableKind kind) {
   // A row being typed in is stored or dropped, and the values typed into the
   // settings page reach the record, before a job reads or replaces the table.
   if (grids_[kind] != nullptr) grids_[kind]->SettleTable();
-  if (kind == tkSettings && SettingsPage != nullptr) SettingsPage->Commit();
+  if (kind == tkSettings && settingsPage_ != nullptr) settingsPage_->Commit();
 }
 
 JobSetup TfMain::SetupFor(DocumentTable& table, RowSelection selection) {
@@ -107,37 +108,37 @@ JobSetup TfMain::SetupFor(DocumentTable& table, RowSelection selection) {
 // The window counts as busy from here, before the job's first step has taken
 // the actions away.
 
-void TfMain::StartUpload(JobKind kind, DocumentTable& table, RowSelection selection) {
-  uploadJob_.reset();
-  jobRunning_ = true;
+namespace {
+
+// Puts the job `make` creates in place of `held`; `running` is set on the way
+// and cleared again when the job cannot be created.
+template <class Job, class Make>
+void ReplaceHeldJob(std::unique_ptr<Job>& held, bool& running, Make make) {
+  held.reset();
+  running = true;
   try {
-    uploadJob_ = std::make_unique<TLoadThread>(kind, SetupFor(table, std::move(selection)));
+    held = make();
   } catch (...) {
-    jobRunning_ = false;
+    running = false;
     throw;
   }
+}
+
+}  // namespace
+
+void TfMain::StartUpload(JobKind kind, DocumentTable& table, RowSelection selection) {
+  ReplaceHeldJob(uploadJob_, jobRunning_,
+                 [&] { return std::make_unique<TLoadThread>(kind, SetupFor(table, std::move(selection))); });
 }
 
 void TfMain::StartDownload(JobKind kind, DocumentTable& table, RowSelection selection) {
-  downloadJob_.reset();
-  jobRunning_ = true;
-  try {
-    downloadJob_ = std::make_unique<TSaveThread>(kind, SetupFor(table, std::move(selection)));
-  } catch (...) {
-    jobRunning_ = false;
-    throw;
-  }
+  ReplaceHeldJob(downloadJob_, jobRunning_,
+                 [&] { return std::make_unique<TSaveThread>(kind, SetupFor(table, std::move(selection))); });
 }
 
 void TfMain::StartDelete(RowSelection selection) {
-  deleteJob_.reset();
-  jobRunning_ = true;
-  try {
-    deleteJob_ = std::make_unique<TDelThread>(SetupFor(*tables_[tkItems], std::move(selection)));
-  } catch (...) {
-    jobRunning_ = false;
-    throw;
-  }
+  ReplaceHeldJob(deleteJob_, jobRunning_,
+                 [&] { return std::make_unique<TDelThread>(SetupFor(*tables_[tkItems], std::move(selection))); });
 }
 
 // ---- Stop
@@ -146,9 +147,9 @@ void TfMain::StopJob() {
   if (registerMenu_ != nullptr && registerMenu_->StopRun()) return;
   TTransferJob* job = nullptr;
   switch (Tag) {
-    case 10: job = uploadJob_.get(); break;
-    case 20: job = downloadJob_.get(); break;
-    case 30: job = deleteJob_.get(); break;
+    case kTagUpload: job = uploadJob_.get(); break;
+    case kTagDownload: job = downloadJob_.get(); break;
+    case kTagDelete: job = deleteJob_.get(); break;
     default: break;
   }
   if (job == nullptr) return;

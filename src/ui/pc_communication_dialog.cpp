@@ -43,7 +43,7 @@ std::vector<std::string> PortChoices() {
 }  // namespace
 
 TfPCCommunication::TfPCCommunication(QWidget* parent, std::string configPath, IDialogs* dialogs)
-    : QDialog(parent, ToolDialogFlags), config_path_(std::move(configPath)), dialogs_(dialogs ? dialogs : &QtDialogs()) {
+    : QDialog(parent, ToolDialogFlags), configPath_(std::move(configPath)), dialogs_(dialogs ? dialogs : &QtDialogs()) {
   setObjectName(QStringLiteral("fPCCommunication"));
   setWindowTitle(QStringLiteral("Vestok - Comunicatie PC"));
   setModal(true);
@@ -53,7 +53,7 @@ TfPCCommunication::TfPCCommunication(QWidget* parent, std::string configPath, ID
 
 TfPCCommunication::~TfPCCommunication() { StopTest(); }
 
-void TfPCCommunication::BuildControls() {
+QFormLayout* TfPCCommunication::BuildSettings() {
   cbSerialPort = new QComboBox(this);
   cbSerialPort->setObjectName(QStringLiteral("cbSerialPort"));
   cbSpeed = new QComboBox(this);
@@ -62,18 +62,17 @@ void TfPCCommunication::BuildControls() {
   seLogicNo = new QSpinBox(this);
   seLogicNo->setObjectName(QStringLiteral("seLogicNo"));
   seLogicNo->setRange(1, 99);
-  tbCableLength = new QSlider(Qt::Horizontal, this);
-  tbCableLength->setObjectName(QStringLiteral("tbCableLength"));
-  tbCableLength->setRange(0, 150);
-  tbCableLength->setTickInterval(10);
-  tbCableLength->setTickPosition(QSlider::TicksBelow);
+  tbCableLength = CableLengthSlider(this);
 
   auto* settings = new QFormLayout;
   settings->addRow(QStringLiteral("Port serial:"), cbSerialPort);
   settings->addRow(QStringLiteral("Viteza:"), cbSpeed);
   settings->addRow(QStringLiteral("Numar logic casa:"), seLogicNo);
   settings->addRow(QStringLiteral("Lungime cablu:"), tbCableLength);
+  return settings;
+}
 
+QFormLayout* TfPCCommunication::BuildCounters() {
   eBlocksSent = CounterBox(this, "eBlocksSent");
   eBlocksReceived = CounterBox(this, "eBlocksReceived");
   eCRCErrors = CounterBox(this, "eCRCErrors");
@@ -96,6 +95,12 @@ void TfPCCommunication::BuildControls() {
   testButtons->addWidget(btStartTest);
   testButtons->addWidget(btStopTest);
   counters->addRow(testButtons);
+  return counters;
+}
+
+void TfPCCommunication::BuildControls() {
+  QFormLayout* settings = BuildSettings();
+  QFormLayout* counters = BuildCounters();
 
   auto* columns = new QHBoxLayout;
   columns->addLayout(settings, 1);
@@ -197,7 +202,7 @@ void TfPCCommunication::TakeOver() {
   LinkSettings.LogicNo = static_cast<std::uint8_t>(seLogicNo->value());
   LinkSettings.CableTimeout = tbCableLength->value() * CableLenScale;
   try {
-    WriteLinkSettings(LinkSettings, config_path_);
+    WriteLinkSettings(LinkSettings, configPath_);
   } catch (const ConfigWriteError& error) {
     // Settings the file did not take are not kept either.
     LinkSettings = before;

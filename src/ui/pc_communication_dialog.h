@@ -11,6 +11,7 @@
 #include "tools/link_test.h"
 
 class QComboBox;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -38,6 +39,10 @@ class TfPCCommunication final : public QDialog {
 
  private:
   void BuildControls();
+  // The left column (the link settings) and the right one (the test counters
+  // and their buttons), built in this order, which the focus chain follows.
+  QFormLayout* BuildSettings();
+  QFormLayout* BuildCounters();
   void ShowSettings();
   void StartTest();
   void StopTest();
@@ -46,7 +51,7 @@ class TfPCCommunication final : public QDialog {
   void ShowIdle(bool idle);
   void ShowError(const QString& text);
 
-  std::string config_path_;
+  std::string configPath_;
   IDialogs* dialogs_;
   std::unique_ptr<TTestThread> thread_;
 

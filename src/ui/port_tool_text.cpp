@@ -1,5 +1,6 @@
 #include "ui/port_tool_text.h"
 
+#include <QSlider>
 #include <algorithm>
 
 #include "text/cp1250.h"
@@ -23,6 +24,15 @@ QStringList SortedPortNames(const std::vector<std::string>& ports) {
     return QString::compare(a, b, Qt::CaseInsensitive) < 0;
   });
   return names;
+}
+
+QSlider* CableLengthSlider(QWidget* parent) {
+  auto* slider = new QSlider(Qt::Horizontal, parent);
+  slider->setObjectName(QStringLiteral("tbCableLength"));
+  slider->setRange(0, 150);
+  slider->setTickInterval(10);
+  slider->setTickPosition(QSlider::TicksBelow);
+  return slider;
 }
 
 }  // namespace vestok

@@ -1,11 +1,15 @@
 #pragma once
 // Small pieces the two port tool dialogs share: the Windows-1250 text of the
-// core shown in a widget and back, the sorted port list, the window flags.
+// core shown in a widget and back, the sorted port list, the window flags,
+// the cable length slider.
 #include <QString>
 #include <QStringList>
 #include <Qt>
 #include <string>
 #include <vector>
+
+class QSlider;
+class QWidget;
 
 namespace vestok {
 
@@ -18,5 +22,8 @@ QStringList SortedPortNames(const std::vector<std::string>& ports);
 
 // A caption and nothing else: no system menu, no close box.
 inline constexpr Qt::WindowFlags ToolDialogFlags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+
+// tbCableLength: 0 to 150, a tick every 10, unset.
+QSlider* CableLengthSlider(QWidget* parent);
 
 }  // namespace vestok

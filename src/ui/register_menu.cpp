@@ -21,6 +21,7 @@
 #include "text/cp1250.h"
 #include "text/number_text.h"
 #include "ui/file_path_text.h"
+#include "ui/job_tag.h"
 #include "ui/log_window.h"
 #include "ui/main_window.h"
 #include "ui/main_window_job_host.h"
@@ -230,7 +231,7 @@ bool TRegisterMenu::StopRun() {
 void TRegisterMenu::RunTables(TTableRun& run, const std::function<void()>& body) {
   run_ = &run;
   w_.jobRunning_ = true;
-  w_.Tag = 40;
+  w_.Tag = kTagRegisterRun;
   try {
     body();
   } catch (...) {
@@ -343,7 +344,7 @@ bool TRegisterMenu::StartRows(TableKind kind, JobKind job, std::vector<std::size
   pending_.Copy = std::move(copy);
   if (selection)
     for (Bookmark b : *selection) pending_.SentRows.push_back(table.RowOfBookmark(b));
-  w_.Tag = 10;
+  w_.Tag = kTagUpload;
   try {
     w_.StartUpload(job, table, std::move(selection));
   } catch (...) {
@@ -396,7 +397,7 @@ void TRegisterMenu::StartPendingDelete() {
   deleteAfter_.reset();
   // The register's records themselves go: the delete reads their PLU codes
   // from the table of the compare.
-  w_.Tag = 30;
+  w_.Tag = kTagDelete;
   w_.deleteJob_.reset();
   w_.jobRunning_ = true;
   try {

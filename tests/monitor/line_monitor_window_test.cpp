@@ -78,8 +78,8 @@ TEST_F(LineMonitorWindowTest, ShowsTheFramesOfTheQueryAndOfAOneRecordUploadInOrd
   const std::string items = test::ReadFileBytes(std::string(VESTOK_TEST_DATA_DIR) + "/sample/items.csv");
   const std::size_t second = items.find('\n', items.find('\n') + 1);
   test::WriteFileBytes(dir.filePath("one.csv").toStdString(), items.substr(0, second + 1));
-  LoadTableFile(*window->Tables[tkItems], dir.filePath("one.csv").toStdString());
-  ASSERT_EQ(window->Tables[tkItems]->RecordCount(), 1u);
+  LoadTableFile(*window->Tables()[tkItems], dir.filePath("one.csv").toStdString());
+  ASSERT_EQ(window->Tables()[tkItems]->RecordCount(), 1u);
   sim->ClearTrace();
   RunConfirmed(window->aExportAll);
   ASSERT_EQ(Commands().size(), 1u);

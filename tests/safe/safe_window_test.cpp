@@ -68,7 +68,7 @@ TEST_F(SafeWindowTest, TheMenuStandsAfterSettings) {
 TEST_F(SafeWindowTest, ACheckReportComesFirstThenOnlyTheChangedRowsGo) {
   StartSim({}, false);
   ShowWindow();
-  DocumentTable& items = *window->Tables[tkItems];
+  DocumentTable& items = *window->Tables()[tkItems];
   AddItem(items, "1", "PAINE", "2.5");
   AddItem(items, "2", "APA;PLATA", "1");
   AddItem(items, "3", "LAPTE", "4");
@@ -148,9 +148,9 @@ TEST_F(SafeWindowTest, BackupThenCompareThenOnlyTheDifferencesGo) {
   EXPECT_FALSE(window->JobRunning());
   EXPECT_TRUE(fs::exists(dir / "backup" / "register.txt"));
   EXPECT_TRUE(fs::exists(dir / "backup" / "settings.csv"));
-  EXPECT_EQ(window->Tables[tkItems]->RecordCount(), 0u);  // the window's tables stay as they were
+  EXPECT_EQ(window->Tables()[tkItems]->RecordCount(), 0u);  // the window's tables stay as they were
 
-  DocumentTable& items = *window->Tables[tkItems];
+  DocumentTable& items = *window->Tables()[tkItems];
   LoadTableFile(items, (dir / "backup" / "items.csv").string());
   items.SetTextAt(3, 4, "99");
   items.SetTextAt(7, 4, "0.5");

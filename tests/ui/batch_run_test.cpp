@@ -12,6 +12,7 @@
 
 #include "jobs/save_thread.h"
 #include "tables/current_file_name.h"
+#include "ui/job_tag.h"
 #include "transfer_test_support.h"
 
 namespace vestok {
@@ -218,7 +219,7 @@ TEST_F(BatchWindowTest, StopDuringABatchDownloadSavesWhatWasReadSoFar) {
     if (OperationLog->Lines().size() < 4) return;
     user.stop();
     stopWasEnabled = window->aStop->isEnabled();
-    EXPECT_EQ(window->Tag, 20);
+    EXPECT_EQ(window->Tag, kTagDownload);
     window->aStop->trigger();
   });
   user.start(2);

@@ -52,7 +52,7 @@ TEST_F(MainWindowTest, WindowHasItsCaptionSizeAndStartsOnTheItemsPage) {
   EXPECT_EQ(window->cbProtocol->currentIndex(), 0);
   EXPECT_EQ(window->StatusText(0), "<Nu exista fisier curent>");
   for (int kind = 0; kind < 10; ++kind) EXPECT_EQ(CurrentFileName[std::size_t(kind)], "<Nu exista fisier curent>");
-  for (int kind = 0; kind < 10; ++kind) EXPECT_TRUE(window->Tables[std::size_t(kind)]->IsOpen()) << kind;
+  for (int kind = 0; kind < 10; ++kind) EXPECT_TRUE(window->Tables()[std::size_t(kind)]->IsOpen()) << kind;
 }
 
 TEST_F(MainWindowTest, EveryActionHasItsNameCaptionHintAndShortcut) {
@@ -158,12 +158,12 @@ TEST_F(MainWindowTest, PageTreeHasItsCaptionsGridsAndStatusPanels) {
   for (int kind = 0; kind < 9; ++kind) {
     TTableGrid* grid = window->findChild<TTableGrid*>(grids[kind]);
     ASSERT_NE(grid, nullptr) << grids[kind];
-    EXPECT_EQ(window->Grids[std::size_t(kind)], grid);
-    EXPECT_EQ(&grid->Table(), window->Tables[std::size_t(kind)]);
+    EXPECT_EQ(window->Grids()[std::size_t(kind)], grid);
+    EXPECT_EQ(&grid->Table(), window->Tables()[std::size_t(kind)]);
     EXPECT_EQ(grid->ReadOnly(), kind >= 1 && kind <= 3) << grids[kind];
   }
-  EXPECT_EQ(window->Grids[9], nullptr);
-  EXPECT_EQ(window->Tables[9]->Name(), "tSettings");
+  EXPECT_EQ(window->Grids()[9], nullptr);
+  EXPECT_EQ(window->Tables()[9]->Name(), "tSettings");
 
   EXPECT_EQ(window->StatusBar->objectName(), "StatusBar");
   auto* p0 = window->StatusBar->findChild<QLabel*>("StatusPanel0");
@@ -320,13 +320,13 @@ TEST_F(MainWindowTest, PortToolsAndThePrintPreviewOpenModally) {
 
 TEST_F(MainWindowTest, SearchStripsAndTheSettingsPageAreInTheirPages) {
   for (TableKind kind = 0; kind < kTableCount; ++kind) {
-    EXPECT_EQ(window->SearchPanels[kind] != nullptr, kind <= tkOperators) << int(kind);
-    if (window->SearchPanels[kind] != nullptr) {
-      EXPECT_EQ(window->SearchPanels[kind]->parentWidget(), window->TablePage(kind)) << int(kind);
+    EXPECT_EQ(window->SearchPanels()[kind] != nullptr, kind <= tkOperators) << int(kind);
+    if (window->SearchPanels()[kind] != nullptr) {
+      EXPECT_EQ(window->SearchPanels()[kind]->parentWidget(), window->TablePage(kind)) << int(kind);
     }
   }
-  ASSERT_NE(window->SettingsPage, nullptr);
-  EXPECT_EQ(window->SettingsPage->parentWidget(), window->tsECRSettings);
+  ASSERT_NE(window->SettingsPage(), nullptr);
+  EXPECT_EQ(window->SettingsPage()->parentWidget(), window->tsECRSettings);
   EXPECT_EQ(window->aPLUCodeFocus->data().toInt(), 1);
   EXPECT_EQ(window->aNameFocus->data().toInt(), 2);
   EXPECT_EQ(window->aBarcodeFocus->data().toInt(), 3);
@@ -334,7 +334,7 @@ TEST_F(MainWindowTest, SearchStripsAndTheSettingsPageAreInTheirPages) {
   // page without a strip it does nothing.
   window->activateWindow();
   window->aNameFocus->trigger();
-  EXPECT_TRUE(window->SearchPanels[tkItems]->IsOpen());
+  EXPECT_TRUE(window->SearchPanels()[tkItems]->IsOpen());
   window->ShowTablePage(tkPayType);
   window->aPLUCodeFocus->trigger();
   EXPECT_EQ(window->CurrentTableKind(), tkPayType);
@@ -345,7 +345,7 @@ TEST_F(MainWindowTest, AtStartTheKeysGoToTheItemsGridNotToTheVariantList) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   // An arrow key pressed first thing must not pick "Standard" for the
   // transfers to come.
-  EXPECT_EQ(QApplication::focusWidget(), window->Grids[tkItems]);
+  EXPECT_EQ(QApplication::focusWidget(), window->Grids()[tkItems]);
   QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window.get(), Qt::Key_Down);
   EXPECT_EQ(window->cbProtocol->currentIndex(), 0);
 }
@@ -353,14 +353,14 @@ TEST_F(MainWindowTest, AtStartTheKeysGoToTheItemsGridNotToTheVariantList) {
 TEST_F(MainWindowTest, ClosingTheSearchStripGivesTheKeysBackToTheGrid) {
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-  DocumentTable& items = *window->Tables[tkItems];
+  DocumentTable& items = *window->Tables()[tkItems];
   for (int plu : {1, 2}) {
     items.Append();
     items.SetInteger("PLUCode", plu);
     items.SetText("ItemName", plu == 1 ? "Paine" : "Lapte");
     items.Post();
   }
-  TQuickSearchPanel* strip = window->SearchPanels[tkItems];
+  TQuickSearchPanel* strip = window->SearchPanels()[tkItems];
   window->aNameFocus->trigger();
   ASSERT_TRUE(strip->IsOpen());
   ASSERT_EQ(QApplication::focusWidget(), strip->Box(2));
@@ -368,7 +368,7 @@ TEST_F(MainWindowTest, ClosingTheSearchStripGivesTheKeysBackToTheGrid) {
   ASSERT_FALSE(strip->IsOpen());
   // The boxes are out of sight: what is typed now goes to the grid, neither
   // searching unseen nor opening a list over the rows.
-  EXPECT_EQ(QApplication::focusWidget(), window->Grids[tkItems]);
+  EXPECT_EQ(QApplication::focusWidget(), window->Grids()[tkItems]);
   QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window.get(), Qt::Key_Down);
   for (QWidget* top : QApplication::topLevelWidgets())
     EXPECT_FALSE(top->isVisible() && top != window.get() && top->windowType() == Qt::Popup)
@@ -378,7 +378,7 @@ TEST_F(MainWindowTest, ClosingTheSearchStripGivesTheKeysBackToTheGrid) {
 TEST_F(MainWindowTest, AClickOutsideTheSearchListClosesIt) {
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-  DocumentTable& items = *window->Tables[tkItems];
+  DocumentTable& items = *window->Tables()[tkItems];
   for (int plu : {1, 2, 3}) {
     items.Append();
     items.SetInteger("PLUCode", plu);
@@ -386,14 +386,14 @@ TEST_F(MainWindowTest, AClickOutsideTheSearchListClosesIt) {
     items.Post();
   }
   window->aNameFocus->trigger();
-  TSearchBox* box = window->SearchPanels[tkItems]->Box(2);
+  TSearchBox* box = window->SearchPanels()[tkItems]->Box(2);
   ASSERT_EQ(QApplication::focusWidget(), box);
   QTest::keyClick(box, Qt::Key_Down);
   QWidget* list = QApplication::activePopupWidget();
   ASSERT_NE(list, nullptr);
   ASSERT_TRUE(list->isVisible());
   // An open list receives every click, those beside it too: one on the grid.
-  const QPoint onGrid = window->Grids[tkItems]->viewport()->mapToGlobal(QPoint(5, 5));
+  const QPoint onGrid = window->Grids()[tkItems]->viewport()->mapToGlobal(QPoint(5, 5));
   QTest::mouseClick(list, Qt::LeftButton, {}, list->mapFromGlobal(onGrid));
   EXPECT_FALSE(list->isVisible());
   EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
@@ -408,9 +408,9 @@ TEST_F(MainWindowTest, ClosingOverUnsavedChangesAsksOnceAndNoKeepsTheWindow) {
     EXPECT_TRUE(fresh.close());
     EXPECT_TRUE(quiet.Messages().empty());
   }
-  window->Tables[tkItems]->Append();
-  window->Tables[tkItems]->SetInteger("PLUCode", 7);
-  window->Tables[tkItems]->Post();
+  window->Tables()[tkItems]->Append();
+  window->Tables()[tkItems]->SetInteger("PLUCode", 7);
+  window->Tables()[tkItems]->Post();
   // Ctrl+X (aFileExit) asks; No keeps the window and its records.
   dialogs.QueueAnswer(TMessageAnswer::No);
   window->aFileExit->trigger();
@@ -419,21 +419,21 @@ TEST_F(MainWindowTest, ClosingOverUnsavedChangesAsksOnceAndNoKeepsTheWindow) {
             "Exista tabele cu modificari nesalvate.\nIesiti din program fara sa le salvati?");
   EXPECT_EQ(dialogs.Messages()[0].Buttons, TMessageButtons::YesNo);
   EXPECT_TRUE(window->isVisible());
-  EXPECT_EQ(window->Tables[tkItems]->RecordCount(), 1u);
+  EXPECT_EQ(window->Tables()[tkItems]->RecordCount(), 1u);
   // Saved, the table closes without a question; an edit after it asks again.
   const QString path = QDir::temp().filePath("vestok_close_guard.csv");
   dialogs.QueueFileName(path);
   window->aFileSaveAs->trigger();
   EXPECT_FALSE(window->HasUnsavedChanges());
-  window->Tables[tkItems]->SetIntegerAt(0, 0, 8);
+  window->Tables()[tkItems]->SetIntegerAt(0, 0, 8);
   EXPECT_TRUE(window->HasUnsavedChanges());
-  window->Tables[tkItems]->SetIntegerAt(0, 0, 7);  // back as saved
+  window->Tables()[tkItems]->SetIntegerAt(0, 0, 7);  // back as saved
   EXPECT_FALSE(window->HasUnsavedChanges());
-  window->Tables[tkItems]->Delete();
+  window->Tables()[tkItems]->Delete();
   dialogs.QueueAnswer(TMessageAnswer::Yes);
   EXPECT_TRUE(window->close());
   EXPECT_EQ(dialogs.Messages().size(), 2u);
-  for (DocumentTable* t : window->Tables) EXPECT_FALSE(t->IsOpen());
+  for (DocumentTable* t : window->Tables()) EXPECT_FALSE(t->IsOpen());
   QFile::remove(path);
 }
 

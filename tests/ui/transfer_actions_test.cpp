@@ -13,6 +13,7 @@
 #include "jobs/save_thread.h"
 #include "tables/table_file.h"
 #include "ui/availability_rules.h"
+#include "ui/job_tag.h"
 #include "ui/log_window.h"
 #include "ui/settings_page.h"
 #include "ui/table_grid.h"
@@ -28,7 +29,7 @@ const QString kNoFiscalNumber = "Nu se poate citi numarul fiscal al imprimantei!
 class TransferActionsTest : public test::WindowTransferTest {
  protected:
   void LoadSampleItems() {
-    LoadTableFile(*window->Tables[tkItems], std::string(VESTOK_TEST_DATA_DIR) + "/sample/items.csv");
+    LoadTableFile(*window->Tables()[tkItems], std::string(VESTOK_TEST_DATA_DIR) + "/sample/items.csv");
   }
 };
 
@@ -100,12 +101,12 @@ TEST_F(TransferActionsTest, DownloadAllUsesTheVariantAndThePageShown) {
   RunConfirmed(window->aImportAll);
   ASSERT_NE(window->DownloadJob(), nullptr);
   EXPECT_EQ(window->DownloadJob()->Kind(), 104);
-  EXPECT_EQ(window->Tag, 20);
+  EXPECT_EQ(window->Tag, kTagDownload);
   EXPECT_EQ(sim->WithRegister(1, [](TSimRegister& r) { return r.FiscalNumber; }), LinkSettings.FiscalNumber);
   const Lines commands = Commands();
   ASSERT_FALSE(commands.empty());
   EXPECT_EQ(commands[0], "R2;1;");
-  EXPECT_EQ(window->Tables[tkOperators]->RecordCount(), StoredCount(SimTable::Operators));
+  EXPECT_EQ(window->Tables()[tkOperators]->RecordCount(), StoredCount(SimTable::Operators));
   EXPECT_EQ(window->StatusText(1), "Descarcare articole incheiata fara erori");
   EXPECT_EQ(window->StatusText(2), "");
 
@@ -117,26 +118,26 @@ TEST_F(TransferActionsTest, DownloadAllUsesTheVariantAndThePageShown) {
   EXPECT_EQ(window->DownloadJob()->Kind(), 2);
   ASSERT_FALSE(Commands().empty());
   EXPECT_EQ(Commands()[0], "R10;1;");
-  EXPECT_EQ(window->Tables[tkGroupSales]->RecordCount(), StoredCount(SimTable::GroupSales));
+  EXPECT_EQ(window->Tables()[tkGroupSales]->RecordCount(), StoredCount(SimTable::GroupSales));
 }
 
 TEST_F(TransferActionsTest, UploadAllAndUploadOfTheSelectedRows) {
   StartSim({}, false);
   ShowWindow();
   LoadSampleItems();
-  const std::size_t rows = window->Tables[tkItems]->RecordCount();
+  const std::size_t rows = window->Tables()[tkItems]->RecordCount();
   ASSERT_GE(rows, 3u);
   RunConfirmed(window->aExportAll);
   ASSERT_NE(window->UploadJob(), nullptr);
   EXPECT_EQ(window->UploadJob()->Kind(), 0);
-  EXPECT_EQ(window->Tag, 10);
+  EXPECT_EQ(window->Tag, kTagUpload);
   EXPECT_EQ(Commands().size(), rows);
   EXPECT_EQ(StoredCount(SimTable::Items), rows);
   EXPECT_EQ(window->StatusText(1), "Incarcare articole incheiata fara erori");
 
   // Rows 3 and 1 selected: sent in table order.
   sim->ClearTrace();
-  TTableGrid* grid = window->Grids[tkItems];
+  TTableGrid* grid = window->Grids()[tkItems];
   const auto select = QItemSelectionModel::Select | QItemSelectionModel::Rows;
   grid->clearSelection();
   grid->selectionModel()->select(grid->model()->index(2, 0), select);
@@ -144,8 +145,8 @@ TEST_F(TransferActionsTest, UploadAllAndUploadOfTheSelectedRows) {
   RunConfirmed(window->aExportSel);
   const Lines commands = Commands();
   ASSERT_EQ(commands.size(), 2u);
-  EXPECT_EQ(commands[0].rfind("W0;" + window->Tables[tkItems]->TextAt(0, 0) + ";", 0), 0u) << commands[0];
-  EXPECT_EQ(commands[1].rfind("W0;" + window->Tables[tkItems]->TextAt(2, 0) + ";", 0), 0u) << commands[1];
+  EXPECT_EQ(commands[0].rfind("W0;" + window->Tables()[tkItems]->TextAt(0, 0) + ";", 0), 0u) << commands[0];
+  EXPECT_EQ(commands[1].rfind("W0;" + window->Tables()[tkItems]->TextAt(2, 0) + ";", 0), 0u) << commands[1];
 
   // Nothing selected: it still asks and queries, and the job sends nothing.
   sim->ClearTrace();
@@ -166,8 +167,8 @@ TEST_F(TransferActionsTest, DeleteAllWorksOnTheItemsWhateverPageIsShown) {
   window->ShowTablePage(tkOperators);
   RunConfirmed(window->aDeleteAll);
   ASSERT_NE(window->DeleteJob(), nullptr);
-  EXPECT_EQ(window->Tag, 30);
-  EXPECT_EQ(window->Tables[tkItems]->RecordCount(), 0u);
+  EXPECT_EQ(window->Tag, kTagDelete);
+  EXPECT_EQ(window->Tables()[tkItems]->RecordCount(), 0u);
   EXPECT_EQ(StoredCount(SimTable::Items), 0u);
   EXPECT_EQ(StoredCount(SimTable::Operators), operators);
   for (const std::string& command : Commands()) EXPECT_EQ(command.rfind("C0;", 0), 0u) << command;
@@ -178,9 +179,9 @@ TEST_F(TransferActionsTest, UploadFromTheSettingsPageTakesWhatWasTypedIntoItsBox
   ShowWindow();
   window->ShowTablePage(tkSettings);
   // Typed, still in the box (no focus change), not yet in the record.
-  window->SettingsPage->dbeLogicalNo->setText("42");
-  window->SettingsPage->dbeLogicalNo->setModified(true);
-  ASSERT_EQ(window->Tables[tkSettings]->RecordCount(), 0u);
+  window->SettingsPage()->dbeLogicalNo->setText("42");
+  window->SettingsPage()->dbeLogicalNo->setModified(true);
+  ASSERT_EQ(window->Tables()[tkSettings]->RecordCount(), 0u);
   RunConfirmed(window->aExportAll);
   EXPECT_EQ(window->UploadJob()->Kind(), 9);
   const Lines commands = Commands();
@@ -216,7 +217,7 @@ TEST_F(TransferActionsTest, StopEndsTheJobAndTheActionsFollowTheVariantChosenMea
   EXPECT_TRUE(window->DownloadJob()->Ended());
   EXPECT_FALSE(window->aStop->isEnabled());
   EXPECT_TRUE(window->pcMain->isEnabled());
-  EXPECT_LT(window->Tables[tkItems]->RecordCount(), StoredCount(SimTable::Items));
+  EXPECT_LT(window->Tables()[tkItems]->RecordCount(), StoredCount(SimTable::Items));
   EXPECT_EQ(LogLines().back(), "Descarcare articole incheiata fara erori");
   // The rules of "Articole" under "Standard"; the other actions as before.
   const QAction* ruled[kRuleActionCount] = {window->aImportAll, window->aImportSel, window->aExportAll,
@@ -238,7 +239,7 @@ TEST_F(TransferActionsTest, TheKeysGoToTheGridAfterAJobNeverToTheVariantList) {
   ShowWindow();
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-  TTableGrid* grid = window->Grids[tkItems];
+  TTableGrid* grid = window->Grids()[tkItems];
   grid->setFocus();
   ASSERT_TRUE(test::ServeUntil([grid] { return grid->hasFocus(); }));
   const Qt::FocusPolicy listPolicy = window->cbProtocol->focusPolicy();
@@ -257,7 +258,7 @@ TEST_F(TransferActionsTest, TheKeysGoToTheGridAfterAJobNeverToTheVariantList) {
   EXPECT_NE(QApplication::focusWidget(), window->cbProtocol);
   window->aStop->trigger();
   ASSERT_TRUE(test::ServeUntil([this] { return !window->aStop->isEnabled() && !window->JobRunning(); }));
-  ASSERT_GT(window->Tables[tkItems]->RecordCount(), 2u);
+  ASSERT_GT(window->Tables()[tkItems]->RecordCount(), 2u);
 
   // After the job the arrow keys move through the rows again, without a click.
   ASSERT_TRUE(grid->hasFocus());
@@ -299,7 +300,7 @@ TEST_F(TransferActionsTest, ClosingTheWindowStopsARunningJobFirst) {
   window->close();
   ASSERT_NE(window->DownloadJob(), nullptr);
   EXPECT_TRUE(window->DownloadJob()->Ended());
-  EXPECT_FALSE(window->Tables[tkItems]->IsOpen());
+  EXPECT_FALSE(window->Tables()[tkItems]->IsOpen());
   EXPECT_EQ(LogLines().back(), "Descarcare articole incheiata fara erori");
 }
 

@@ -32,7 +32,7 @@ class WindowFilesTest : public ::testing::Test {
 
   std::string Path(const char* name) const { return dir.filePath(name).toStdString(); }
   QString QPath(const char* name) const { return dir.filePath(name); }
-  DocumentTable& Items() const { return *window->Tables[tkItems]; }
+  DocumentTable& Items() const { return *window->Tables()[tkItems]; }
 
   void AddItem(DocumentTable& t, int plu, const char* name) {
     t.Append();
@@ -67,7 +67,7 @@ TEST_F(WindowFilesTest, OpenReplacesTheTableAndNamesTheFile) {
   EXPECT_EQ(dialogs.FileDialogs()[0].Spec.Title, "Vestok Deschidere fisier");
   ASSERT_EQ(Items().RecordCount(), 2u);
   EXPECT_EQ(Items().TextAt(0, 0), "5");
-  EXPECT_EQ(window->Grids[tkItems]->model()->rowCount(), 2);
+  EXPECT_EQ(window->Grids()[tkItems]->model()->rowCount(), 2);
   EXPECT_EQ(window->StatusText(0), QPath("a.csv"));
   EXPECT_EQ(CurrentFileName[tkItems], Path("a.csv"));
   EXPECT_EQ(window->StatusText(1), "");
@@ -177,7 +177,7 @@ TEST_F(WindowFilesTest, FailedSavesReportAndKeepTheFileName) {
 
 TEST_F(WindowFilesTest, NewEmptiesOnlyTheTableShown) {
   AddItem(Items(), 1, "Paine");
-  DocumentTable& head = *window->Tables[tkHeadFoot];
+  DocumentTable& head = *window->Tables()[tkHeadFoot];
   head.Append();
   head.SetInteger("Line", 1);
   head.Post();
@@ -194,7 +194,7 @@ TEST_F(WindowFilesTest, NewEmptiesOnlyTheTableShown) {
 
 TEST_F(WindowFilesTest, SaveLeavesOutANewRowNobodyTouched) {
   AddItem(Items(), 1, "Paine");
-  TTableGrid* grid = window->Grids[tkItems];
+  TTableGrid* grid = window->Grids()[tkItems];
   EXPECT_TRUE(grid->AppendRow());
   EXPECT_EQ(Items().RowCount(), 2u);
   dialogs.QueueFileName(QPath("out.csv"));
@@ -208,7 +208,7 @@ TEST_F(WindowFilesTest, SelectAllMarksEveryRowAndKeepsTheCurrentRecord) {
   Items().MoveTo(2);
   const Bookmark current = Items().GetBookmark();
   window->aSelAll->trigger();
-  TTableGrid* grid = window->Grids[tkItems];
+  TTableGrid* grid = window->Grids()[tkItems];
   const std::vector<Bookmark> marks = grid->SelectedBookmarks();
   ASSERT_EQ(marks.size(), 5u);
   for (std::size_t r = 0; r < 5; ++r) EXPECT_EQ(marks[r], Items().BookmarkAt(r));
@@ -217,14 +217,14 @@ TEST_F(WindowFilesTest, SelectAllMarksEveryRowAndKeepsTheCurrentRecord) {
   // An empty table: nothing selected; the settings page (no grid): nothing happens.
   window->ShowTablePage(tkOperators);
   window->aSelAll->trigger();
-  EXPECT_TRUE(window->Grids[tkOperators]->SelectedBookmarks().empty());
+  EXPECT_TRUE(window->Grids()[tkOperators]->SelectedBookmarks().empty());
   window->ShowTablePage(tkSettings);
   window->aSelAll->trigger();
 }
 
 TEST_F(WindowFilesTest, SelectedBookmarksComeInTableOrder) {
   for (int i = 1; i <= 6; ++i) AddItem(Items(), i, "x");
-  TTableGrid* grid = window->Grids[tkItems];
+  TTableGrid* grid = window->Grids()[tkItems];
   QItemSelectionModel* sel = grid->selectionModel();
   const auto rowFlags = QItemSelectionModel::Select | QItemSelectionModel::Rows;
   grid->clearSelection();  // the last row added, current, is highlighted

@@ -49,7 +49,7 @@ TEST(WindowScreenshots, WritesTheItemsAndOperatorsPagesWhenAsked) {
   TfMain window(nullptr, &dialogs);
   window.show();
 
-  DocumentTable& items = *window.Tables[tkItems];
+  DocumentTable& items = *window.Tables()[tkItems];
   for (const TSampleItem& item : kItems) {
     items.Append();
     items.SetInteger("PLUCode", item.plu);
@@ -72,7 +72,7 @@ TEST(WindowScreenshots, WritesTheItemsAndOperatorsPagesWhenAsked) {
   ASSERT_TRUE(window.grab().save(QString::fromUtf8(dir) + (scaled ? "/main-window-items@2x.png" : "/main-window-items.png")));
   if (scaled) return;
 
-  DocumentTable& operators = *window.Tables[tkOperators];
+  DocumentTable& operators = *window.Tables()[tkOperators];
   const char* names[] = {"Administrator", "Ionescu Maria", "Popa Andrei", "Stan Elena"};
   for (int i = 0; i < 4; ++i) {
     operators.Append();
@@ -88,7 +88,7 @@ TEST(WindowScreenshots, WritesTheItemsAndOperatorsPagesWhenAsked) {
   ASSERT_TRUE(window.grab().save(QString::fromUtf8(dir) + "/main-window-operators.png"));
 
   window.cbProtocol->setCurrentIndex(0);
-  DocumentTable& settings = *window.Tables[tkSettings];
+  DocumentTable& settings = *window.Tables()[tkSettings];
   settings.Append();
   for (int f = 0; f < settings.FieldCount(); ++f) settings.SetInteger(f, f == 0 ? 1 : f % 2);
   settings.SetInteger("ItemsNotProg", 2);

@@ -29,8 +29,8 @@ namespace {
 
 class WindowTrustTest : public test::WindowTransferTest {
  protected:
-  DocumentTable& Items() { return *window->Tables[tkItems]; }
-  TTableGrid* Grid() { return window->Grids[tkItems]; }
+  DocumentTable& Items() { return *window->Tables()[tkItems]; }
+  TTableGrid* Grid() { return window->Grids()[tkItems]; }
   // Items with PLU codes 1 .. count, named "Art n".
   void AddItems(int count) {
     for (int i = 1; i <= count; ++i) {
@@ -51,7 +51,7 @@ class WindowTrustTest : public test::WindowTransferTest {
   }
   void SearchPlu(const QString& plu) {
     window->aPLUCodeFocus->trigger();
-    QTest::keyClicks(window->SearchPanels[tkItems]->Box(1), plu);
+    QTest::keyClicks(window->SearchPanels()[tkItems]->Box(1), plu);
   }
 };
 
@@ -73,7 +73,7 @@ TEST_F(WindowTrustTest, TheHighlightedRowsAreWhatTheSelectiveActionsAndCtrlDelet
   // The delete of the selection names the same item.
   sim->ClearTrace();
   SearchPlu("");
-  QTest::keyClicks(window->SearchPanels[tkItems]->Box(1), "12");
+  QTest::keyClicks(window->SearchPanels()[tkItems]->Box(1), "12");
   RunConfirmed(window->aDeleteSel);
   ASSERT_EQ(Commands().size(), 1u);
   EXPECT_EQ(Commands()[0], "C0;12;");
@@ -90,11 +90,11 @@ TEST_F(WindowTrustTest, TheHighlightedRowsAreWhatTheSelectiveActionsAndCtrlDelet
   // Select all, then a search: the found row alone.
   window->aSelAll->trigger();
   EXPECT_EQ(Grid()->SelectedBookmarks().size(), 19u);
-  window->SearchPanels[tkItems]->Box(1)->clear();
-  QTest::keyClicks(window->SearchPanels[tkItems]->Box(1), "0");  // nothing matches 0: refused
-  window->SearchPanels[tkItems]->Box(1)->setFocus();
-  QTest::keyClick(window->SearchPanels[tkItems]->Box(1), Qt::Key_A, Qt::ControlModifier);
-  QTest::keyClicks(window->SearchPanels[tkItems]->Box(1), "20");
+  window->SearchPanels()[tkItems]->Box(1)->clear();
+  QTest::keyClicks(window->SearchPanels()[tkItems]->Box(1), "0");  // nothing matches 0: refused
+  window->SearchPanels()[tkItems]->Box(1)->setFocus();
+  QTest::keyClick(window->SearchPanels()[tkItems]->Box(1), Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(window->SearchPanels()[tkItems]->Box(1), "20");
   EXPECT_EQ(SelectedRows(), (std::vector<std::size_t>{18}));
   // Ctrl+Delete removes the highlighted row, the one found.
   dialogs.QueueAnswer(TMessageAnswer::Ok);
@@ -250,7 +250,7 @@ TEST_F(WindowTrustTest, EveryCaptionAndColumnTitleIsWholeAt800By600) {
   for (TableKind kind : {tkItems, tkOperators, tkHeadFoot}) {
     window->ShowTablePage(kind);
     QApplication::processEvents();
-    TTableGrid* grid = window->Grids[kind];
+    TTableGrid* grid = window->Grids()[kind];
     QHeaderView* header = grid->horizontalHeader();
     int total = 0;
     for (int c = 0; c < header->count(); ++c) {
@@ -261,7 +261,7 @@ TEST_F(WindowTrustTest, EveryCaptionAndColumnTitleIsWholeAt800By600) {
     if (kind == tkItems) EXPECT_LE(total, grid->viewport()->width());
   }
   // A header line of 40 characters shows whole.
-  TTableGrid* head = window->Grids[tkHeadFoot];
+  TTableGrid* head = window->Grids()[tkHeadFoot];
   EXPECT_GE(head->columnWidth(1), head->fontMetrics().horizontalAdvance(QString(40, 'a')));
 }
 
