@@ -7,6 +7,8 @@
 #include <QMenuBar>
 #include <QTimer>
 #include <filesystem>
+#include <map>
+#include <set>
 
 #include "config/link_settings.h"
 #include "ecr/window_link.h"
@@ -26,6 +28,8 @@
 #include "ui/main_window.h"
 #include "ui/main_window_job_host.h"
 #include "ui/qt_main_thread.h"
+#include "ui/table_grid.h"
+#include "ui/table_model.h"
 
 namespace vestok {
 
@@ -315,6 +319,7 @@ void TRegisterMenu::Compare() {
   DocumentTable& table = *w_.tables_[kind];
   comparison_ = CompareTables(job, table, *registerTable_, ReferenceForm::Downloaded);
   comparedKind_ = kind;
+  MarkComparison(kind);
   if (comparison_->Same()) {
     w_.Dialogs().Message(&w_, TMessageKind::Information, kSameTable, TMessageButtons::Ok);
     return;
@@ -328,6 +333,19 @@ void TRegisterMenu::Compare() {
   for (std::size_t r : comparison_->Missing)
     lines.push_back("Lipseste din tabel: " + registerTable_->TextAt(r, 0) + " (din casa)");
   ShowFindings(lines, kCompareFirstLine);
+}
+
+// The grid shows the rows the register lacks and the cells that differ from it.
+void TRegisterMenu::MarkComparison(TableKind kind) {
+  TTableGrid* grid = w_.Grids()[kind];
+  if (grid == nullptr || grid->Model() == nullptr || !comparison_) return;
+  const DocumentTable& table = *w_.Tables()[kind];
+  std::set<Bookmark> added;
+  for (std::size_t r : comparison_->Added) added.insert(table.BookmarkAt(r));
+  std::map<Bookmark, std::set<int>> changed;
+  for (const ChangedRow& c : comparison_->Changed)
+    changed[table.BookmarkAt(c.Row)].insert(c.Fields.begin(), c.Fields.end());
+  grid->Model()->SetCompareMarks(std::move(added), std::move(changed));
 }
 
 bool TRegisterMenu::StartRows(TableKind kind, JobKind job, std::vector<std::size_t> rows,

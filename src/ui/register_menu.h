@@ -63,6 +63,7 @@ class TRegisterMenu final : public QObject {
   void Backup();
   void Restore();
   void Compare();
+  void MarkComparison(TableKind kind);
   void UploadDifferences();
   void UploadChanges();
 

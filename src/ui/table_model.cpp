@@ -74,6 +74,18 @@ QVariant TTableModel::data(const QModelIndex& index, int role) const {
       return CellText(row, field);
     case Qt::ToolTipRole:
     case Qt::BackgroundRole:
+      if (!addedMarks_.empty() || !changedMarks_.empty()) {
+        const Bookmark b = table_.BookmarkAt(row);
+        if (addedMarks_.count(b) != 0) {
+          if (role == Qt::BackgroundRole) return QBrush(QColor(210, 240, 210));
+          return QStringLiteral("Adaugat: nu este in casa de marcat");
+        }
+        const auto changed = changedMarks_.find(b);
+        if (changed != changedMarks_.end() && changed->second.count(field) != 0) {
+          if (role == Qt::BackgroundRole) return QBrush(QColor(255, 244, 170));
+          return QStringLiteral("Modificat fata de casa de marcat");
+        }
+      }
       // An item name goes to the register cut to its first 20 characters: a
       // longer one is marked, and its tooltip shows what the register gets.
       if (field == nameField_) {
@@ -183,6 +195,12 @@ void TTableModel::DataChanged(std::size_t row, int field) {
   const int last = column < 0 ? columnCount() - 1 : column;
   emit dataChanged(index(int(row), first), index(int(row), last));
   emit headerDataChanged(Qt::Vertical, int(row), int(row));
+}
+
+void TTableModel::SetCompareMarks(std::set<Bookmark> added, std::map<Bookmark, std::set<int>> changed) {
+  addedMarks_ = std::move(added);
+  changedMarks_ = std::move(changed);
+  if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
 }
 
 void TTableModel::AboutToReset() {

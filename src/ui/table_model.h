@@ -8,6 +8,8 @@
 // entered with the user's decimal separator; the items' "Tip pret" column is
 // shown and entered as "Fix" / "Liber" / "Liber max".
 #include <QAbstractTableModel>
+#include <map>
+#include <set>
 #include <cstddef>
 #include <vector>
 
@@ -29,6 +31,12 @@ class TTableModel : public QAbstractTableModel, private ITableObserver {
   // True for the items' price-type column, which shows texts for numbers.
   bool IsPriceTypeColumn(int column) const;
   bool ReadOnly() const { return !editable_; }
+
+  // The marks of the last compare with the register: records the register
+  // lacks, and the fields of records that differ from it. They follow the
+  // records (bookmarks) until the next compare or ClearCompareMarks.
+  void SetCompareMarks(std::set<Bookmark> added, std::map<Bookmark, std::set<int>> changed);
+  void ClearCompareMarks() { SetCompareMarks({}, {}); }
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -61,6 +69,8 @@ class TTableModel : public QAbstractTableModel, private ITableObserver {
   bool editable_ = true;
   bool resetting_ = false;
   int currentRow_ = -1;
+  std::set<Bookmark> addedMarks_;
+  std::map<Bookmark, std::set<int>> changedMarks_;
 };
 
 }  // namespace vestok

@@ -9,6 +9,8 @@
 #include "jobs/load_thread.h"
 #include "tables/table_file.h"
 #include "ui/register_menu.h"
+#include "ui/table_grid.h"
+#include "ui/table_model.h"
 #include "ui/transfer_test_support.h"
 
 namespace vestok {
@@ -161,6 +163,15 @@ TEST_F(SafeWindowTest, BackupThenCompareThenOnlyTheDifferencesGo) {
   ASSERT_TRUE(menu.LastComparison());
   EXPECT_EQ(menu.LastComparison()->RowsToSend(), (std::vector<std::size_t>{3, 7}));
   EXPECT_EQ(menu.LastComparison()->Missing.size(), 1u);
+  // The grid marks exactly the changed price cells, nothing else.
+  const TTableModel& model = *window->Grids()[tkItems]->Model();
+  const int price = model.ColumnOfField(4);
+  for (int row = 0; row < model.rowCount(); ++row)
+    for (int column = 0; column < model.columnCount(); ++column) {
+      const bool marked = model.data(model.index(row, column), Qt::BackgroundRole).isValid() &&
+                          model.data(model.index(row, column), Qt::ToolTipRole).toString().startsWith("Modificat");
+      EXPECT_EQ(marked, (row == 3 || row == 7) && column == price) << row << "," << column;
+    }
 
   sim->ClearTrace();
   dialogs.ClearRecords();

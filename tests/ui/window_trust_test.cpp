@@ -258,7 +258,9 @@ TEST_F(WindowTrustTest, EveryCaptionAndColumnTitleIsWholeAt800By600) {
       EXPECT_GE(header->sectionSize(c), grid->fontMetrics().horizontalAdvance(title)) << title.toStdString();
       total += header->sectionSize(c);
     }
-    if (kind == tkItems) EXPECT_LE(total, grid->viewport()->width());
+    if (kind == tkItems) {
+      EXPECT_LE(total, grid->viewport()->width());
+    }
   }
   // A header line of 40 characters shows whole.
   TTableGrid* head = window->Grids()[tkHeadFoot];
