@@ -172,6 +172,12 @@ TEST_F(SafeWindowTest, BackupThenCompareThenOnlyTheDifferencesGo) {
                           model.data(model.index(row, column), Qt::ToolTipRole).toString().startsWith("Modificat");
       EXPECT_EQ(marked, (row == 3 || row == 7) && column == price) << row << "," << column;
     }
+  if (const char* shots = std::getenv("VESTOK_SCREENSHOT_DIR")) {
+    window->resize(800, 600);
+    window->Grids()[tkItems]->scrollToTop();
+    QApplication::processEvents();
+    EXPECT_TRUE(window->grab().save(QString::fromUtf8(shots) + "/compare-with-register.png"));
+  }
 
   sim->ClearTrace();
   dialogs.ClearRecords();
