@@ -62,10 +62,7 @@ int main(int argc, char** argv) {
   int status = 0;
   {
     vestok::TfMain window;
-    window.BatchMode = request.BatchMode;
-    window.BatchSave = request.BatchSave;
-    window.BatchVariant = request.BatchVariant;
-    window.BatchFileName = request.BatchFileName;
+    window.SetBatchRequest(request);
     window.show();
     status = app.exec();
   }

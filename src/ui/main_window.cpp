@@ -342,7 +342,7 @@ void TfMain::showEvent(QShowEvent* event) {
   FormShow();
   // The batch run starts on the first activation; on a display without a
   // window manager no activation ever comes, so the first show starts it too.
-  if (BatchMode) QTimer::singleShot(0, this, &TfMain::ScheduleBatchRun);
+  if (batch_.BatchMode) QTimer::singleShot(0, this, &TfMain::ScheduleBatchRun);
 }
 
 void TfMain::changeEvent(QEvent* event) {
@@ -373,7 +373,7 @@ void TfMain::FormShow() {
 
 void TfMain::closeEvent(QCloseEvent* event) {
   // Leaving over changes not saved asks first (never in a batch run).
-  if (!BatchMode && !tablesClosed_ && HasUnsavedChanges() && !TUnsavedChanges::ConfirmLeave(dialogs_, this)) {
+  if (!batch_.BatchMode && !tablesClosed_ && HasUnsavedChanges() && !TUnsavedChanges::ConfirmLeave(dialogs_, this)) {
     event->ignore();
     return;
   }

@@ -11,6 +11,7 @@
 
 #include "jobs/record_layouts.h"
 #include "jobs/transfer_job.h"
+#include "startup/batch_request.h"
 #include "tables/document_table.h"
 #include "ui/dialogs.h"
 
@@ -42,15 +43,16 @@ class TfMain : public QMainWindow {
   explicit TfMain(QWidget* parent = nullptr, IDialogs* dialogs = nullptr);
   ~TfMain() override;
 
-  // The batch request, written by start-up before the event loop runs.
-  bool BatchMode = false;
-  bool BatchSave = false;
-  int BatchVariant = 0;
-  std::string BatchFileName;
+  // The batch request, given by start-up before the event loop runs.
+  void SetBatchRequest(const BatchRequest& request) { batch_ = request; }
+  bool BatchMode() const { return batch_.BatchMode; }
+  bool BatchSave() const { return batch_.BatchSave; }
+  int BatchVariant() const { return batch_.BatchVariant; }
+  const std::string& BatchFileName() const { return batch_.BatchFileName; }
 
   // The kind of job started last: kTagUpload, kTagDownload, kTagDelete (or
   // kTagRegisterRun for a run of the register menu; see ui/job_tag.h).
-  int Tag = 0;
+  int Tag() const { return tag_; }
 
   // ---- actions, in the order of ActionList
   QAction* aFileNew = nullptr;
@@ -213,6 +215,8 @@ class TfMain : public QMainWindow {
   void WatchBatchProgress(const std::string& text);
 
   IDialogs& dialogs_;
+  BatchRequest batch_;
+  int tag_ = 0;
   std::array<std::unique_ptr<DocumentTable>, kTableCount> tables_;
   // The registry behind Tables(), Grids(), SearchPanels() and SettingsPage().
   std::array<DocumentTable*, kTableCount> tableRegistry_{};

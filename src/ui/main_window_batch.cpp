@@ -30,7 +30,7 @@ const QString kOpenFailed = QStringLiteral("Nu se poate deschide fisierul specif
 }  // namespace
 
 void TfMain::ScheduleBatchRun() {
-  if (!BatchMode || batchStarted_) return;
+  if (!batch_.BatchMode || batchStarted_) return;
   batchStarted_ = true;
   // Out of the show or activation handling: the run handles events itself
   // for as long as its job lasts.
@@ -39,9 +39,9 @@ void TfMain::ScheduleBatchRun() {
 
 void TfMain::BatchRun() {
   batchRunning_ = true;
-  cbProtocol->setCurrentIndex(BatchVariant == 0 ? 0 : 1);
+  cbProtocol->setCurrentIndex(batch_.BatchVariant == 0 ? 0 : 1);
   ApplyRules();  // as a choice in the list would, also when the index stays
-  if (BatchSave)
+  if (batch_.BatchSave)
     BatchDownload();
   else
     BatchUpload();
@@ -55,21 +55,21 @@ void TfMain::BatchUpload() {
   DocumentTable& table = *tables_[kind];
   bool started = false;
   try {
-    CurrentFileName[kind] = BatchFileName;
-    SetStatusText(0, PathText(BatchFileName));
+    CurrentFileName[kind] = batch_.BatchFileName;
+    SetStatusText(0, PathText(batch_.BatchFileName));
     partialLoad_[kind] = true;
-    LoadTableFile(table, BatchFileName);  // the table is still empty
+    LoadTableFile(table, batch_.BatchFileName);  // the table is still empty
     partialLoad_[kind] = false;
     QCoreApplication::processEvents();
     if (QueryFiscalNumber()) {
-      Tag = kTagUpload;
+      tag_ = kTagUpload;
       // Enabled before the job exists, so the wait below cannot end before
       // the job has begun; the job disables it at its end.
       aStop->setEnabled(true);
       // Rows that would not reach the register intact are left out; their
       // lines go to the log.
       RowSelection rows;
-      const JobKind job = JobKind(BatchVariant * 100 + kind);
+      const JobKind job = JobKind(batch_.BatchVariant * 100 + kind);
       if (registerMenu_ != nullptr) {
         registerMenu_->CheckBeforeUpload(job, table, rows, true);
         if (!rows) registerMenu_->ExpectWholeTable(kind, true);
@@ -91,18 +91,18 @@ void TfMain::BatchDownload() {
   const TableKind kind = CurrentTableKind();
   if (kind >= kTableCount) return;
   DocumentTable& table = *tables_[kind];
-  CurrentFileName[kind] = BatchFileName;
-  SetStatusText(0, PathText(BatchFileName));
+  CurrentFileName[kind] = batch_.BatchFileName;
+  SetStatusText(0, PathText(batch_.BatchFileName));
   QCoreApplication::processEvents();
 
   bool started = false;
   if (QueryFiscalNumber()) {
-    Tag = kTagDownload;
+    tag_ = kTagDownload;
     aStop->setEnabled(true);
     batchWatch_ = true;
     batchIdleRequests_ = -1;
     try {
-      StartDownload(JobKind(BatchVariant * 100 + kind), table, std::nullopt);
+      StartDownload(JobKind(batch_.BatchVariant * 100 + kind), table, std::nullopt);
       started = true;
     } catch (...) {
       aStop->setEnabled(false);

@@ -68,13 +68,13 @@ void TfMain::TransferAction(QAction* action) {
   if (!selective && !remove && registerMenu_ != nullptr) registerMenu_->ExpectWholeTable(kind, upload);
   try {
     if (download) {
-      Tag = kTagDownload;
+      tag_ = kTagDownload;
       StartDownload(jobKind, *tables_[kind], std::move(selection));
     } else if (upload) {
-      Tag = kTagUpload;
+      tag_ = kTagUpload;
       StartUpload(jobKind, *tables_[kind], std::move(selection));
     } else {
-      Tag = kTagDelete;
+      tag_ = kTagDelete;
       StartDelete(std::move(selection));
     }
   } catch (const std::exception&) {
@@ -146,7 +146,7 @@ void TfMain::StartDelete(RowSelection selection) {
 void TfMain::StopJob() {
   if (registerMenu_ != nullptr && registerMenu_->StopRun()) return;
   TTransferJob* job = nullptr;
-  switch (Tag) {
+  switch (tag_) {
     case kTagUpload: job = uploadJob_.get(); break;
     case kTagDownload: job = downloadJob_.get(); break;
     case kTagDelete: job = deleteJob_.get(); break;

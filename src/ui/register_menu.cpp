@@ -235,7 +235,7 @@ bool TRegisterMenu::StopRun() {
 void TRegisterMenu::RunTables(TTableRun& run, const std::function<void()>& body) {
   run_ = &run;
   w_.jobRunning_ = true;
-  w_.Tag = kTagRegisterRun;
+  w_.tag_ = kTagRegisterRun;
   try {
     body();
   } catch (...) {
@@ -362,7 +362,7 @@ bool TRegisterMenu::StartRows(TableKind kind, JobKind job, std::vector<std::size
   pending_.Copy = std::move(copy);
   if (selection)
     for (Bookmark b : *selection) pending_.SentRows.push_back(table.RowOfBookmark(b));
-  w_.Tag = kTagUpload;
+  w_.tag_ = kTagUpload;
   try {
     w_.StartUpload(job, table, std::move(selection));
   } catch (...) {
@@ -415,7 +415,7 @@ void TRegisterMenu::StartPendingDelete() {
   deleteAfter_.reset();
   // The register's records themselves go: the delete reads their PLU codes
   // from the table of the compare.
-  w_.Tag = kTagDelete;
+  w_.tag_ = kTagDelete;
   w_.deleteJob_.reset();
   w_.jobRunning_ = true;
   try {

@@ -128,8 +128,7 @@ TEST_F(SafeWindowTest, ABatchUploadLeavesOutTheRowWithAnErrorAndSendsTheRest) {
            "\"2\",\"APA\",\"1\",\r\n";
   }
   window = std::make_unique<TfMain>(nullptr, &dialogs);
-  window->BatchMode = true;
-  window->BatchFileName = file;
+  window->SetBatchRequest({true, false, 0, file});
   window->show();
   ASSERT_TRUE(test::ServeUntil([this] { return window->BatchStarted() && !window->isVisible(); }, 60000));
   EXPECT_EQ(Commands(), (test::Lines{"W0;1;PAINE;;;2.50;;;;;", "W0;2;APA;;;1.00;;;;;"}));

@@ -168,10 +168,7 @@ class BatchWindowTest : public BatchRunTest {
  protected:
   void RunBatch(bool save, int variant, const std::string& file) {
     window = std::make_unique<TfMain>(nullptr, &dialogs);
-    window->BatchMode = true;
-    window->BatchSave = save;
-    window->BatchVariant = variant;
-    window->BatchFileName = file;
+    window->SetBatchRequest({true, save, variant, file});
     window->show();
     ASSERT_TRUE(test::ServeUntil([this] { return window->BatchStarted() && !window->isVisible(); }, 60000));
   }
@@ -207,10 +204,7 @@ TEST_F(BatchWindowTest, StopDuringABatchDownloadSavesWhatWasReadSoFar) {
   slow.ReplyDelayMs = 15;
   StartSim(slow);
   window = std::make_unique<TfMain>(nullptr, &dialogs);
-  window->BatchMode = true;
-  window->BatchSave = true;
-  window->BatchVariant = 1;
-  window->BatchFileName = Path("sales.csv");
+  window->SetBatchRequest({true, true, 1, Path("sales.csv")});
   // The run waits for its job inside its own event handling: the user's
   // Stop arrives there, as a timer's does.
   bool stopWasEnabled = false;
@@ -219,7 +213,7 @@ TEST_F(BatchWindowTest, StopDuringABatchDownloadSavesWhatWasReadSoFar) {
     if (OperationLog->Lines().size() < 4) return;
     user.stop();
     stopWasEnabled = window->aStop->isEnabled();
-    EXPECT_EQ(window->Tag, kTagDownload);
+    EXPECT_EQ(window->Tag(), kTagDownload);
     window->aStop->trigger();
   });
   user.start(2);

@@ -60,7 +60,7 @@ TEST_F(TransferActionsTest, NoToTheConfirmationSendsNothing) {
   }
   QTest::qWait(50);
   EXPECT_TRUE(sim->ReceivedBytes().empty());
-  EXPECT_EQ(window->Tag, 0);
+  EXPECT_EQ(window->Tag(), 0);
   EXPECT_EQ(window->UploadJob(), nullptr);
   EXPECT_EQ(window->DownloadJob(), nullptr);
   EXPECT_EQ(window->DeleteJob(), nullptr);
@@ -83,7 +83,7 @@ TEST_F(TransferActionsTest, ASilentRegisterShowsTheErrorAndStartsNoJob) {
   }
   EXPECT_FALSE(sim->ReceivedBytes().empty());  // it was asked
   EXPECT_TRUE(Commands().empty());
-  EXPECT_EQ(window->Tag, 0);
+  EXPECT_EQ(window->Tag(), 0);
   EXPECT_EQ(window->DownloadJob(), nullptr);
   EXPECT_EQ(window->UploadJob(), nullptr);
   EXPECT_EQ(window->DeleteJob(), nullptr);
@@ -101,7 +101,7 @@ TEST_F(TransferActionsTest, DownloadAllUsesTheVariantAndThePageShown) {
   RunConfirmed(window->aImportAll);
   ASSERT_NE(window->DownloadJob(), nullptr);
   EXPECT_EQ(window->DownloadJob()->Kind(), 104);
-  EXPECT_EQ(window->Tag, kTagDownload);
+  EXPECT_EQ(window->Tag(), kTagDownload);
   EXPECT_EQ(sim->WithRegister(1, [](TSimRegister& r) { return r.FiscalNumber; }), LinkSettings.FiscalNumber);
   const Lines commands = Commands();
   ASSERT_FALSE(commands.empty());
@@ -130,7 +130,7 @@ TEST_F(TransferActionsTest, UploadAllAndUploadOfTheSelectedRows) {
   RunConfirmed(window->aExportAll);
   ASSERT_NE(window->UploadJob(), nullptr);
   EXPECT_EQ(window->UploadJob()->Kind(), 0);
-  EXPECT_EQ(window->Tag, kTagUpload);
+  EXPECT_EQ(window->Tag(), kTagUpload);
   EXPECT_EQ(Commands().size(), rows);
   EXPECT_EQ(StoredCount(SimTable::Items), rows);
   EXPECT_EQ(window->StatusText(1), "Incarcare articole incheiata fara erori");
@@ -167,7 +167,7 @@ TEST_F(TransferActionsTest, DeleteAllWorksOnTheItemsWhateverPageIsShown) {
   window->ShowTablePage(tkOperators);
   RunConfirmed(window->aDeleteAll);
   ASSERT_NE(window->DeleteJob(), nullptr);
-  EXPECT_EQ(window->Tag, kTagDelete);
+  EXPECT_EQ(window->Tag(), kTagDelete);
   EXPECT_EQ(window->Tables()[tkItems]->RecordCount(), 0u);
   EXPECT_EQ(StoredCount(SimTable::Items), 0u);
   EXPECT_EQ(StoredCount(SimTable::Operators), operators);
