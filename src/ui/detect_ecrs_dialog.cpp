@@ -67,10 +67,7 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
 }  // namespace
 
 TfDetectECRs::TfDetectECRs(QWidget* parent, std::string configPath, IDialogs* dialogs)
-    : QDialog(parent, ToolDialogFlags), configPath_(std::move(configPath)), dialogs_(dialogs ? dialogs : &QtDialogs()) {
-  setObjectName(QStringLiteral("fDetectECRs"));
-  setWindowTitle(QStringLiteral("Vestok - Selectare / detectare case de marcat"));
-  setModal(true);
+    : TPortToolDialog(parent, "fDetectECRs", QStringLiteral("Vestok - Selectare / detectare case de marcat"), std::move(configPath), dialogs) {
   BuildControls();
 }
 

@@ -2,13 +2,13 @@
 // TfDetectECRs: finds the registers that answer on the ticked ports, speeds
 // and logical numbers, lists them, and takes the chosen one (with the cable
 // length set here) into LinkSettings and the configuration file.
-#include <QDialog>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "startup/config_path.h"
 #include "tools/detect_scan.h"
+#include "ui/port_tool_text.h"
 
 class QGridLayout;
 class QLabel;
@@ -25,7 +25,7 @@ namespace vestok {
 class IDialogs;
 class TDetectThread;
 
-class TfDetectECRs final : public QDialog {
+class TfDetectECRs final : public TPortToolDialog {
   Q_OBJECT
  public:
   // `configPath` is the file "&Selecteaza" writes; `dialogs` answers the
@@ -57,8 +57,6 @@ class TfDetectECRs final : public QDialog {
   static std::optional<std::string> TickedEntry(const QListWidget* list, int index);
   void CountTick(QListWidgetItem* item, int& count);
 
-  std::string configPath_;
-  IDialogs* dialogs_;
   std::unique_ptr<TDetectThread> thread_;
   int tickedPorts_ = 0;
   int tickedSpeeds_ = 0;

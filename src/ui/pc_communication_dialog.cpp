@@ -43,10 +43,7 @@ std::vector<std::string> PortChoices() {
 }  // namespace
 
 TfPCCommunication::TfPCCommunication(QWidget* parent, std::string configPath, IDialogs* dialogs)
-    : QDialog(parent, ToolDialogFlags), configPath_(std::move(configPath)), dialogs_(dialogs ? dialogs : &QtDialogs()) {
-  setObjectName(QStringLiteral("fPCCommunication"));
-  setWindowTitle(QStringLiteral("Vestok - Comunicatie PC"));
-  setModal(true);
+    : TPortToolDialog(parent, "fPCCommunication", QStringLiteral("Vestok - Comunicatie PC"), std::move(configPath), dialogs) {
   BuildControls();
   ShowSettings();
 }

@@ -3,12 +3,12 @@
 // length) and the link test with its five live counters. "&OK" takes the
 // settings into LinkSettings and writes the configuration file; "&Abandon"
 // drops them. Both stop a running test first.
-#include <QDialog>
 #include <memory>
 #include <string>
 
 #include "startup/config_path.h"
 #include "tools/link_test.h"
+#include "ui/port_tool_text.h"
 
 class QComboBox;
 class QFormLayout;
@@ -23,7 +23,7 @@ namespace vestok {
 class IDialogs;
 class TTestThread;
 
-class TfPCCommunication final : public QDialog {
+class TfPCCommunication final : public TPortToolDialog {
   Q_OBJECT
  public:
   // `configPath` is the file "&OK" writes; `dialogs` answers the message
@@ -51,8 +51,6 @@ class TfPCCommunication final : public QDialog {
   void ShowIdle(bool idle);
   void ShowError(const QString& text);
 
-  std::string configPath_;
-  IDialogs* dialogs_;
   std::unique_ptr<TTestThread> thread_;
 
   QComboBox* cbSerialPort = nullptr;

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "text/cp1250.h"
+#include "ui/dialogs.h"
 
 namespace vestok {
 
@@ -33,6 +34,14 @@ QSlider* CableLengthSlider(QWidget* parent) {
   slider->setTickInterval(10);
   slider->setTickPosition(QSlider::TicksBelow);
   return slider;
+}
+
+TPortToolDialog::TPortToolDialog(QWidget* parent, const char* name, const QString& title, std::string configPath,
+                                 IDialogs* dialogs)
+    : QDialog(parent, ToolDialogFlags), configPath_(std::move(configPath)), dialogs_(dialogs ? dialogs : &QtDialogs()) {
+  setObjectName(QString::fromLatin1(name));
+  setWindowTitle(title);
+  setModal(true);
 }
 
 }  // namespace vestok
