@@ -78,22 +78,22 @@ TSimRegister& EcrSimulator::FindRegister(int logicNo) {
 }
 
 bool EcrSimulator::OpenPseudoTerminal(std::string* error) {
-  line_fd_ = posix_openpt(O_RDWR | O_NOCTTY);
-  if (line_fd_ < 0 || grantpt(line_fd_) != 0 || unlockpt(line_fd_) != 0) {
+  lineFd_ = posix_openpt(O_RDWR | O_NOCTTY);
+  if (lineFd_ < 0 || grantpt(lineFd_) != 0 || unlockpt(lineFd_) != 0) {
     if (error) *error = ErrnoText("cannot create a pseudo-terminal");
     return false;
   }
   char name[256];
-  if (ptsname_r(line_fd_, name, sizeof name) != 0) {
+  if (ptsname_r(lineFd_, name, sizeof name) != 0) {
     if (error) *error = ErrnoText("cannot name the pseudo-terminal");
     return false;
   }
-  slave_path_ = name;
+  slavePath_ = name;
   // Held open so that the line stays up (and keeps its settings) while the
   // program has its end closed between two conversations.
-  held_slave_fd_ = open(name, O_RDWR | O_NOCTTY);
-  if (held_slave_fd_ < 0 || !MakeRaw(held_slave_fd_, std::nullopt)) {
-    if (error) *error = ErrnoText("cannot open " + slave_path_);
+  heldSlaveFd_ = open(name, O_RDWR | O_NOCTTY);
+  if (heldSlaveFd_ < 0 || !MakeRaw(heldSlaveFd_, std::nullopt)) {
+    if (error) *error = ErrnoText("cannot open " + slavePath_);
     return false;
   }
   if (!options_.LinkPath.empty()) {
@@ -105,7 +105,7 @@ bool EcrSimulator::OpenPseudoTerminal(std::string* error) {
       }
       unlink(options_.LinkPath.c_str());
     }
-    if (symlink(slave_path_.c_str(), options_.LinkPath.c_str()) != 0) {
+    if (symlink(slavePath_.c_str(), options_.LinkPath.c_str()) != 0) {
       if (error) *error = ErrnoText("cannot make the link " + options_.LinkPath);
       return false;
     }
@@ -119,12 +119,12 @@ bool EcrSimulator::OpenDevice(std::string* error) {
     if (error) *error = "unsupported speed " + IntToText(options_.DeviceSpeed);
     return false;
   }
-  line_fd_ = open(options_.DevicePath.c_str(), O_RDWR | O_NOCTTY);
-  if (line_fd_ < 0 || !MakeRaw(line_fd_, speed)) {
+  lineFd_ = open(options_.DevicePath.c_str(), O_RDWR | O_NOCTTY);
+  if (lineFd_ < 0 || !MakeRaw(lineFd_, speed)) {
     if (error) *error = ErrnoText("cannot open " + options_.DevicePath);
     return false;
   }
-  slave_path_ = options_.DevicePath;
+  slavePath_ = options_.DevicePath;
   return true;
 }
 
@@ -141,7 +141,7 @@ bool EcrSimulator::Start(std::string* error) {
     return false;
   }
   started_ = Clock::now();
-  line_free_at_ = started_;
+  lineFreeAt_ = started_;
   running_ = true;
   thread_ = std::thread([this] { Run(); });
   return true;
@@ -154,7 +154,7 @@ void EcrSimulator::Stop() {
     [[maybe_unused]] auto n = write(wake_[1], &b, 1);
     thread_.join();
   }
-  for (int* fd : {&line_fd_, &held_slave_fd_, &wake_[0], &wake_[1]}) {
+  for (int* fd : {&lineFd_, &heldSlaveFd_, &wake_[0], &wake_[1]}) {
     if (*fd >= 0) close(*fd);
     *fd = -1;
   }
@@ -183,7 +183,7 @@ bool EcrSimulator::SleepUntil(Clock::time_point when) {
 void EcrSimulator::WriteAll(const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t n = write(line_fd_, bytes.data() + done, bytes.size() - done);
+    const ssize_t n = write(lineFd_, bytes.data() + done, bytes.size() - done);
     if (n < 0) {
       if (errno == EINTR) continue;
       return;  // the line is gone; the register just stops talking
@@ -196,7 +196,7 @@ void EcrSimulator::WriteAll(const std::string& bytes) {
 
 void EcrSimulator::Run() {
   TFrameReader reader;
-  pollfd fds[2] = {{line_fd_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+  pollfd fds[2] = {{lineFd_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
   char buf[512];
   while (running_) {
     if (poll(fds, 2, -1) < 0) {
@@ -209,18 +209,18 @@ void EcrSimulator::Run() {
       if (!SleepUntil(Clock::now() + std::chrono::milliseconds(20))) break;
       continue;
     }
-    const ssize_t n = read(line_fd_, buf, sizeof buf);
+    const ssize_t n = read(lineFd_, buf, sizeof buf);
     if (n <= 0) {
       if (n < 0 && errno == EINTR) continue;
       if (!SleepUntil(Clock::now() + std::chrono::milliseconds(20))) break;
       continue;
     }
-    if (options_.PaceBaud > 0) line_free_at_ = std::max(Clock::now(), line_free_at_) + ByteTime() * n;
+    if (options_.PaceBaud > 0) lineFreeAt_ = std::max(Clock::now(), lineFreeAt_) + ByteTime() * n;
     {
       std::lock_guard lock(mutex_);
       received_.append(buf, static_cast<std::size_t>(n));
     }
-    received_cv_.notify_all();
+    receivedCv_.notify_all();
     for (ssize_t i = 0; i < n && running_; ++i) {
       if (auto e = reader.Feed(buf[i])) HandleEvent(*e);
       if (auto e = reader.Pending()) HandleEvent(*e);
@@ -229,9 +229,9 @@ void EcrSimulator::Run() {
 }
 
 bool EcrSimulator::LineSpeedMatches() const {
-  if (options_.LineSpeed <= 0 || held_slave_fd_ < 0) return true;
+  if (options_.LineSpeed <= 0 || heldSlaveFd_ < 0) return true;
   termios tio{};
-  if (tcgetattr(held_slave_fd_, &tio) != 0) return true;
+  if (tcgetattr(heldSlaveFd_, &tio) != 0) return true;
   return CodeToSpeed(cfgetospeed(&tio)) == options_.LineSpeed;
 }
 
@@ -264,7 +264,7 @@ void EcrSimulator::SendReply(int logicNo, const TRegisterFaults& faults, const s
     Record({0, false, logicNo, kind, reply, payload, faults.WrongCheck ? "wrong" : ""});
   }
   Clock::time_point t = Clock::now();
-  if (options_.PaceBaud > 0) t = std::max(t, line_free_at_);
+  if (options_.PaceBaud > 0) t = std::max(t, lineFreeAt_);
   t += std::chrono::milliseconds(faults.ReplyDelayMs + extraDelayMs);
   const auto byteTime = ByteTime();
   if (byteTime.count() == 0 && faults.ByteGapMs <= 0) {
@@ -277,7 +277,7 @@ void EcrSimulator::SendReply(int logicNo, const TRegisterFaults& faults, const s
     if (!SleepUntil(t)) return;
     WriteAll(std::string(1, reply[i]));
   }
-  line_free_at_ = t;
+  lineFreeAt_ = t;
 }
 
 void EcrSimulator::HandleEvent(const TLineEvent& event) {
@@ -381,7 +381,7 @@ void EcrSimulator::ClearTrace() {
 
 bool EcrSimulator::WaitForReceived(std::size_t count, int timeoutMs) const {
   std::unique_lock lock(mutex_);
-  return received_cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+  return receivedCv_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                                [&] { return received_.size() >= count; });
 }
 

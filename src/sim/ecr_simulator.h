@@ -81,7 +81,7 @@ class EcrSimulator {
   void Stop();
 
   // The path the program opens: the pseudo-terminal's slave or the device.
-  const std::string& SlavePath() const { return slave_path_; }
+  const std::string& SlavePath() const { return slavePath_; }
 
   // Runs f on the register with that logical number, under the line's lock
   // (so between two frames). Throws std::out_of_range for an unknown number.
@@ -125,17 +125,17 @@ class EcrSimulator {
 
   TSimOptions options_;
   std::vector<TLineRegister> registers_;
-  int line_fd_ = -1;
-  int held_slave_fd_ = -1;  // keeps the pseudo-terminal up between the program's opens
+  int lineFd_ = -1;
+  int heldSlaveFd_ = -1;  // keeps the pseudo-terminal up between the program's opens
   int wake_[2] = {-1, -1};
-  std::string slave_path_;
+  std::string slavePath_;
   std::thread thread_;
   std::atomic<bool> running_{false};
   Clock::time_point started_;
-  Clock::time_point line_free_at_;  // pacing: when the line is idle again
+  Clock::time_point lineFreeAt_;  // pacing: when the line is idle again
 
   mutable std::mutex mutex_;
-  mutable std::condition_variable received_cv_;
+  mutable std::condition_variable receivedCv_;
   std::vector<TTraceEntry> trace_;
   std::string received_;
   std::string sent_;

@@ -53,12 +53,12 @@ void TLinkMonitor::Drain() {
 
 std::string TLinkMonitor::LastFailure() const {
   std::lock_guard lock(mutex_);
-  return last_failure_;
+  return lastFailure_;
 }
 
 void TLinkMonitor::ClearLastFailure() {
   std::lock_guard lock(mutex_);
-  last_failure_.clear();
+  lastFailure_.clear();
 }
 
 // ---- the port's thread
@@ -67,9 +67,9 @@ void TLinkMonitor::NoteFailure(const TBlockSerial& port, const std::string& name
   const std::int32_t code = port.LastErrorCode;
   if (code == 0 || code == ErrTimeout) return;
   if (port.DeviceGone())
-    last_failure_ = "Legatura cu casa de marcat s-a pierdut: " + PortFailureReason(code, true);
+    lastFailure_ = "Legatura cu casa de marcat s-a pierdut: " + PortFailureReason(code, true);
   else if (!name.empty())
-    last_failure_ = "Portul " + name + " nu poate fi deschis: " + PortFailureReason(code);
+    lastFailure_ = "Portul " + name + " nu poate fi deschis: " + PortFailureReason(code);
 }
 
 void TLinkMonitor::Note(TEventType type, const TBlockSerial& port, std::string_view bytes, Clock::time_point at,
@@ -152,18 +152,18 @@ void TLinkMonitor::Deliver() {
 
 void TLinkMonitor::NoteOutcome(const TEvent& e) {
   if (e.Code == 0 || e.Code == ErrTimeout) {
-    last_error_ = 0;
+    lastError_ = 0;
     return;
   }
-  if (e.Code == last_error_) return;
-  last_error_ = e.Code;
+  if (e.Code == lastError_) return;
+  lastError_ = e.Code;
   decoder_.PortEvent(Ms(e.At), TMonitorKind::Error, PortFailureReason(e.Code, e.Gone), lines_);
 }
 
 void TLinkMonitor::EmitPendingOpen() {
-  if (!pending_open_) return;
-  decoder_.PortEvent(Ms(pending_open_at_), TMonitorKind::Open, *pending_open_ + ": OK", lines_);
-  pending_open_.reset();
+  if (!pendingOpen_) return;
+  decoder_.PortEvent(Ms(pendingOpenAt_), TMonitorKind::Open, *pendingOpen_ + ": OK", lines_);
+  pendingOpen_.reset();
 }
 
 void TLinkMonitor::Process(const TEvent& e) {
@@ -171,19 +171,19 @@ void TLinkMonitor::Process(const TEvent& e) {
   switch (e.Type) {
     case TEventType::Opened:
       EmitPendingOpen();
-      last_error_ = 0;
+      lastError_ = 0;
       if (e.Code == 0) {
-        open_port_ = e.Port;
-        pending_open_ = PortLabel(e.DeviceName, e.Bytes);
-        pending_open_at_ = e.At;
+        openPort_ = e.Port;
+        pendingOpen_ = PortLabel(e.DeviceName, e.Bytes);
+        pendingOpenAt_ = e.At;
       } else {
         decoder_.PortEvent(Ms(e.At), TMonitorKind::Open, PortLabel(e.DeviceName, e.Bytes) + ": " + e.ErrorText, lines_);
         decoder_.PortEvent(Ms(e.At), TMonitorKind::Error, PortFailureReason(e.Code), lines_);
       }
       break;
     case TEventType::Settings: {
-      std::string label = pending_open_ ? *pending_open_ : e.DeviceName;
-      pending_open_.reset();
+      std::string label = pendingOpen_ ? *pendingOpen_ : e.DeviceName;
+      pendingOpen_.reset();
       label += ' ' + IntToText(e.Speed) + " bit/s";
       if (e.Code != 0) {
         decoder_.PortEvent(Ms(e.At), TMonitorKind::Open, label + ": " + e.ErrorText, lines_);
@@ -209,7 +209,7 @@ void TLinkMonitor::Process(const TEvent& e) {
     case TEventType::Purged:
       // The purge an open makes of its own is part of the open; purges in a
       // row (a deselection's, then the close's) show as one.
-      if (e.Port == open_port_ && !purged_) {
+      if (e.Port == openPort_ && !purged_) {
         decoder_.PortEvent(Ms(e.At), TMonitorKind::Purge, {}, lines_);
         purged_ = true;
       }
@@ -217,8 +217,8 @@ void TLinkMonitor::Process(const TEvent& e) {
       break;
     case TEventType::Closed:
       EmitPendingOpen();
-      last_error_ = 0;
-      if (open_port_ == e.Port) open_port_ = nullptr;
+      lastError_ = 0;
+      if (openPort_ == e.Port) openPort_ = nullptr;
       decoder_.PortEvent(Ms(e.At), TMonitorKind::Close, e.DeviceName, lines_);
       break;
   }

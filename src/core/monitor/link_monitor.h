@@ -98,17 +98,17 @@ class TLinkMonitor final : public IPortObserver {
   bool busy_ = false;     // the monitor's thread is processing events
   bool running_ = false;  // the monitor's thread has been started
   int drainers_ = 0;      // callers of Drain waiting
-  std::string last_failure_;
+  std::string lastFailure_;
 
   // The decoding state, used by the monitor's thread only (under mutex_ while
   // lines are handed over).
   TFrameDecoder decoder_;
   std::vector<TMonitorLine> lines_;
   std::optional<Clock::time_point> first_;
-  std::optional<std::string> pending_open_;  // opened, line settings not yet written
-  Clock::time_point pending_open_at_{};
-  std::int32_t last_error_ = 0;
-  const TBlockSerial* open_port_ = nullptr;  // reported open, not yet closed
+  std::optional<std::string> pendingOpen_;  // opened, line settings not yet written
+  Clock::time_point pendingOpenAt_{};
+  std::int32_t lastError_ = 0;
+  const TBlockSerial* openPort_ = nullptr;  // reported open, not yet closed
   bool purged_ = false;  // nothing but a purge since the last purge line
 };
 

@@ -32,16 +32,16 @@ class TTraceFileSink final : public ILinkMonitorSink {
     // at most the last tenth of a second. Writing each line out by itself
     // would cost an exchange a system call per frame.
     const auto now = std::chrono::steady_clock::now();
-    if (urgent || now - last_flush_ >= std::chrono::milliseconds(100)) {
+    if (urgent || now - lastFlush_ >= std::chrono::milliseconds(100)) {
       std::fflush(file_);
-      last_flush_ = now;
+      lastFlush_ = now;
     }
   }
 
  private:
   std::FILE* file_;
   std::string text_;
-  std::chrono::steady_clock::time_point last_flush_{};
+  std::chrono::steady_clock::time_point lastFlush_{};
 };
 
 std::mutex trace_mutex;

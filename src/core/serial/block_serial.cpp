@@ -54,7 +54,7 @@ void TBlockSerial::SetErrno(int err) {
   // With CLOCAL set a terminal never hangs up for a lost carrier: these
   // codes mean the device itself is gone.
   // A network port knows for itself when its connection has dropped.
-  if (IsOpen && (err == EIO || err == ENXIO || err == ENODEV || (net_ && net_->Gone()))) device_gone_ = true;
+  if (IsOpen && (err == EIO || err == ENXIO || err == ENODEV || (net_ && net_->Gone()))) deviceGone_ = true;
   SetError(err);
 }
 
@@ -67,8 +67,8 @@ void TBlockSerial::OpenPort(const std::string& name) {
     return;
   }
   ReceiveBuffer.clear();
-  receive_pos_ = 0;
-  device_gone_ = false;
+  receivePos_ = 0;
+  deviceGone_ = false;
   PortNumber = PortNumberFromName(name);
   DeviceName = DevicePathFromName(name);
   if (IsNetworkPortName(name)) {
@@ -98,8 +98,8 @@ void TBlockSerial::OpenPort(const std::string& name) {
 
   Handle = fd;
   IsOpen = true;
-  lock_held_ = true;
-  have_counters_ = ReadLineErrorCounts(fd, counters_);
+  lockHeld_ = true;
+  haveCounters_ = ReadLineErrorCounts(fd, counters_);
   SetModemLines(fd, TIOCM_RTS | TIOCM_DTR, true);
   DiscardQueues();
 }
@@ -170,7 +170,7 @@ void TBlockSerial::WriteLineSettings() {
 void TBlockSerial::DiscardQueues() {
   const TOnExit notify([this] { if (observer_) observer_->QueuesDiscarded(*this); });
   ReceiveBuffer.clear();
-  receive_pos_ = 0;
+  receivePos_ = 0;
   if (!IsOpen) return SetErrno(EBADF);
   if (net_) return DiscardNetwork();
   if (tcflush(Handle, TCIFLUSH) != 0) return SetErrno(errno);
@@ -188,17 +188,17 @@ void TBlockSerial::ClosePort() {
     // The exclusive flag outlives our descriptor on a pseudo-terminal whose
     // other side stays open; clear it so the port is free again.
     ioctl(Handle, TIOCNXCL);
-    if (lock_held_) flock(Handle, LOCK_UN);
+    if (lockHeld_) flock(Handle, LOCK_UN);
     ::close(Handle);
   }
-  lock_held_ = false;
-  device_gone_ = false;
-  have_counters_ = false;
+  lockHeld_ = false;
+  deviceGone_ = false;
+  haveCounters_ = false;
   IsOpen = false;
   Handle = -1;
   PortNumber = -1;
   ReceiveBuffer.clear();
-  receive_pos_ = 0;
+  receivePos_ = 0;
   SetError(0);
 }
 

@@ -83,12 +83,12 @@ class TBlockSerial {
   // with EIO, ENXIO or ENODEV): a pseudo-terminal whose far end was closed, a
   // USB adapter that was pulled, a network connection that dropped. It stays gone until the port is closed;
   // every further operation fails at once.
-  bool DeviceGone() const { return device_gone_; }
+  bool DeviceGone() const { return deviceGone_; }
   // Bytes of ReceiveBuffer not yet handed out by ReceiveByte.
-  std::size_t BufferedInput() const { return ReceiveBuffer.size() - receive_pos_; }
+  std::size_t BufferedInput() const { return ReceiveBuffer.size() - receivePos_; }
   // The longest a send may stay in progress; CompletionTimeout unless a test
   // shortens it.
-  void SetCompletionTimeout(int ms) { completion_timeout_ms_ = ms; }
+  void SetCompletionTimeout(int ms) { completionTimeoutMs_ = ms; }
   // Who watches this port's traffic; none (the default) costs nothing. The
   // observer must outlive the port.
   void SetObserver(IPortObserver* observer) { observer_ = observer; }
@@ -128,12 +128,12 @@ class TBlockSerial {
   void DiscardNetwork();
   void CloseNetwork();
 
-  std::size_t receive_pos_ = 0;  // first byte of ReceiveBuffer not yet handed out
-  bool lock_held_ = false;
-  bool device_gone_ = false;
+  std::size_t receivePos_ = 0;  // first byte of ReceiveBuffer not yet handed out
+  bool lockHeld_ = false;
+  bool deviceGone_ = false;
   TLineErrorCounts counters_;
-  bool have_counters_ = false;
-  int completion_timeout_ms_ = CompletionTimeout;
+  bool haveCounters_ = false;
+  int completionTimeoutMs_ = CompletionTimeout;
   IPortObserver* observer_ = nullptr;
   std::unique_ptr<TNetPort> net_;  // set while a network port is open
 };

@@ -99,7 +99,7 @@ void TBlockSerial::TakeLineErrors() {
     if (code != 0 && LastErrorCode == 0) SetError(code);
     return;
   }
-  if (!have_counters_) return;
+  if (!haveCounters_) return;
   TLineErrorCounts now;
   if (!ReadLineErrorCounts(Handle, now)) return;
   const std::int32_t code = LineErrorCode(counters_, now);
@@ -183,7 +183,7 @@ int TBlockSerial::SendBytes(const std::string& bytes) {
   }
   SetError(0);
   const Clock::time_point handedOver = observer_ ? Clock::now() : Clock::time_point{};
-  const Clock::time_point deadline = DeadlineAfter(completion_timeout_ms_);
+  const Clock::time_point deadline = DeadlineAfter(completionTimeoutMs_);
   bool abandoned = false;
   std::size_t sent = 0;
   while (sent < bytes.size() && LastErrorCode == 0) {
@@ -261,7 +261,7 @@ bool TBlockSerial::ReadQueued(int count) {
 
 bool TBlockSerial::RefillReceiveBuffer(int timeoutMs) {
   ReceiveBuffer.clear();
-  receive_pos_ = 0;
+  receivePos_ = 0;
   sched_yield();  // give up the processor once, so a sender can catch up
   int n = 0;
   if (const int e = QueryInput(n)) {
@@ -290,11 +290,11 @@ std::uint8_t TBlockSerial::ReceiveByte(int timeoutMs) {
   SetError(0);
   if (BufferedInput() == 0) {
     RefillReceiveBuffer(timeoutMs);
-    if (observer_) observer_->BytesReceived(*this, std::string_view(ReceiveBuffer).substr(receive_pos_), timeoutMs);
+    if (observer_) observer_->BytesReceived(*this, std::string_view(ReceiveBuffer).substr(receivePos_), timeoutMs);
   }
   // After a line error the bytes read stay for the next call.
   if (LastErrorCode != 0 || BufferedInput() == 0) return 0;
-  return static_cast<std::uint8_t>(ReceiveBuffer[receive_pos_++]);
+  return static_cast<std::uint8_t>(ReceiveBuffer[receivePos_++]);
 }
 
 }  // namespace vestok

@@ -124,8 +124,8 @@ void SetOption(int fd, int level, int name, int value) { setsockopt(fd, level, n
 TNetPort::~TNetPort() { Close(); }
 
 int TNetPort::Fail(int err) {
-  if (gone_error_ == 0) gone_error_ = err;
-  return gone_error_;
+  if (goneError_ == 0) goneError_ = err;
+  return goneError_;
 }
 
 int TNetPort::Connect(Clock::time_point deadline, std::string& errorText) {
@@ -206,7 +206,7 @@ int TNetPort::WaitUntil(Clock::time_point deadline, const std::function<bool()>&
 int TNetPort::ApplyLineSettings(const TLineSettings& s) {
   using namespace telnet;
   if (fd_ < 0) return EBADF;
-  if (Gone()) return gone_error_;
+  if (Gone()) return goneError_;
   if (s.Speed <= 0 || s.DataBits < 5 || s.DataBits > 8 || (s.StopBits != 1 && s.StopBits != 2)) return EINVAL;
   if (Telnet()) {
     const bool hardware = s.RtsFlowControl || s.CtsFlowControl;
@@ -231,7 +231,7 @@ int TNetPort::ApplyLineSettings(const TLineSettings& s) {
 
 int TNetPort::Pump() {
   if (fd_ < 0) return EBADF;
-  if (Gone()) return gone_error_;
+  if (Gone()) return goneError_;
   char buf[4096];
   while (Pending() < MaxPending) {
     const ssize_t n = recv(fd_, buf, sizeof buf, MSG_DONTWAIT);
@@ -246,9 +246,9 @@ int TNetPort::Pump() {
     // acknowledgement of the one before (some 40 ms a byte). Linux drops the
     // flag again after a while, so it is set after every read.
     SetOption(fd_, IPPROTO_TCP, TCP_QUICKACK, 1);
-    if (pending_pos_ > 0 && pending_pos_ == pending_.size()) {
+    if (pendingPos_ > 0 && pendingPos_ == pending_.size()) {
       pending_.clear();
-      pending_pos_ = 0;
+      pendingPos_ = 0;
     }
     if (Telnet()) {
       std::string replies;
@@ -280,11 +280,11 @@ int TNetPort::WaitData(Clock::time_point deadline, bool& ready) {
 
 std::size_t TNetPort::Take(char* out, std::size_t count) {
   const std::size_t n = std::min(count, Pending());
-  std::memcpy(out, pending_.data() + pending_pos_, n);
-  pending_pos_ += n;
-  if (pending_pos_ == pending_.size()) {
+  std::memcpy(out, pending_.data() + pendingPos_, n);
+  pendingPos_ += n;
+  if (pendingPos_ == pending_.size()) {
     pending_.clear();
-    pending_pos_ = 0;
+    pendingPos_ = 0;
   }
   return n;
 }
@@ -308,7 +308,7 @@ int TNetPort::Flush(Clock::time_point deadline) {
 
 int TNetPort::SendControl(const std::string& bytes, Clock::time_point deadline) {
   if (fd_ < 0) return EBADF;
-  if (Gone()) return gone_error_;
+  if (Gone()) return goneError_;
   owed_ += bytes;
   const int e = Flush(deadline);
   return e == EAGAIN ? ETIMEDOUT : e;
@@ -317,7 +317,7 @@ int TNetPort::SendControl(const std::string& bytes, Clock::time_point deadline) 
 int TNetPort::Write(const char* data, std::size_t count, std::size_t& written) {
   written = 0;
   if (fd_ < 0) return EBADF;
-  if (Gone()) return gone_error_;
+  if (Gone()) return goneError_;
   if (const int e = Flush(Clock::now())) return e;
   if (const int e = AwaitPurgeAnswer()) return e;
   const std::string encoded = Telnet() ? telnet::EscapeData(std::string_view(data, count)) : std::string(data, count);
@@ -342,10 +342,10 @@ int TNetPort::Write(const char* data, std::size_t count, std::size_t& written) {
 }
 
 int TNetPort::AwaitPurgeAnswer() {
-  if (!purges_answered_ || codec_.PurgeAnswers() >= purges_sent_) return 0;
+  if (!purgesAnswered_ || codec_.PurgeAnswers() >= purgesSent_) return 0;
   const int e = WaitUntil(Clock::now() + std::chrono::milliseconds(PurgeAnswerWaitMs),
-                          [&] { return codec_.PurgeAnswers() >= purges_sent_; });
-  if (e == ETIMEDOUT) purges_answered_ = false;
+                          [&] { return codec_.PurgeAnswers() >= purgesSent_; });
+  if (e == ETIMEDOUT) purgesAnswered_ = false;
   return e == ETIMEDOUT ? 0 : e;
 }
 
@@ -356,9 +356,9 @@ int TNetPort::Discard() {
   // is waited for before the next goes.
   if (e == 0 && Telnet()) e = AwaitPurgeAnswer();
   pending_.clear();
-  pending_pos_ = 0;
+  pendingPos_ = 0;
   if (e != 0 || !Telnet()) return e;
-  ++purges_sent_;
+  ++purgesSent_;
   return SendControl(telnet::ComPortRequest(telnet::CpPurgeData, telnet::PurgeReceive),
                      Clock::now() + std::chrono::milliseconds(NegotiationTimeoutMs));
 }
@@ -375,7 +375,7 @@ void TNetPort::Close() {
   ::close(fd_);
   fd_ = -1;
   pending_.clear();
-  pending_pos_ = 0;
+  pendingPos_ = 0;
   owed_.clear();
 }
 
@@ -392,9 +392,9 @@ void TNetPort::NoteSent(std::size_t count) {
   if (speed_ <= 0 || count == 0) return;
   const auto now = Clock::now();
   const auto lineTime = std::chrono::microseconds(static_cast<long long>(count) * 10'000'000LL / speed_);
-  far_line_free_at_ = std::max(now, far_line_free_at_) + lineTime;
+  farLineFreeAt_ = std::max(now, farLineFreeAt_) + lineTime;
 }
 
-int TNetPort::FarLineMsLeft() const { return MsLeft(far_line_free_at_); }
+int TNetPort::FarLineMsLeft() const { return MsLeft(farLineFreeAt_); }
 
 }  // namespace vestok

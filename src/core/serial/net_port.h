@@ -56,7 +56,7 @@ class TNetPort {
   bool Telnet() const { return address_.Scheme == NetScheme::Rfc2217; }
   // The connection has dropped (closed by the server, reset, keep-alive
   // given up); every further call fails at once with the same error.
-  bool Gone() const { return gone_error_ != 0; }
+  bool Gone() const { return goneError_ != 0; }
 
   // A raw port only checks the settings and keeps the speed (the device
   // server owns its line); a Telnet port sets speed, data bits, parity, stop
@@ -67,7 +67,7 @@ class TNetPort {
   // Takes what the socket holds now, without waiting; data is then counted by
   // Pending().
   int Pump();
-  std::size_t Pending() const { return pending_.size() - pending_pos_; }
+  std::size_t Pending() const { return pending_.size() - pendingPos_; }
   // Waits until data is pending or the deadline passes: 0 and `ready`.
   int WaitData(Clock::time_point deadline, bool& ready);
   // Moves up to `count` pending bytes to `out`; the number moved.
@@ -111,15 +111,15 @@ class TNetPort {
 
   TNetAddress address_;
   int fd_ = -1;
-  int gone_error_ = 0;
+  int goneError_ = 0;
   telnet::TTelnetCodec codec_;
-  std::string pending_;          // received data; before pending_pos_ already taken
-  std::size_t pending_pos_ = 0;
+  std::string pending_;          // received data; before pendingPos_ already taken
+  std::size_t pendingPos_ = 0;
   std::string owed_;             // bytes that must go out before any other
   std::int32_t speed_ = 0;
-  int purges_sent_ = 0;           // PURGE-DATA requests sent
-  bool purges_answered_ = true;   // false once a server left one unanswered
-  Clock::time_point far_line_free_at_{};
+  int purgesSent_ = 0;           // PURGE-DATA requests sent
+  bool purgesAnswered_ = true;   // false once a server left one unanswered
+  Clock::time_point farLineFreeAt_{};
 };
 
 }  // namespace vestok

@@ -55,8 +55,8 @@ std::string TTelnetCodec::Greeting() {
 }
 
 std::uint8_t TTelnetCodec::TakeLineState() {
-  const std::uint8_t bits = line_state_;
-  line_state_ = 0;
+  const std::uint8_t bits = lineState_;
+  lineState_ = 0;
   return bits;
 }
 
@@ -77,7 +77,7 @@ void TTelnetCodec::OnDo(std::uint8_t option, std::string& replies) {
 
 void TTelnetCodec::OnDont(std::uint8_t option, std::string& replies) {
   TOption& o = local_[option];
-  if (option == OptComPort) com_port_refused_ = true;
+  if (option == OptComPort) comPortRefused_ = true;
   if (o.enabled) {
     o.enabled = false;
     if (!o.requested) replies += Command(WONT, option);
@@ -108,17 +108,17 @@ void TTelnetCodec::OnWont(std::uint8_t option, std::string& replies) {
 }
 
 void TTelnetCodec::OnSubnegotiation() {
-  if (sub_overflow_ || sub_.size() < 2 || static_cast<std::uint8_t>(sub_[0]) != OptComPort) return;
+  if (subOverflow_ || sub_.size() < 2 || static_cast<std::uint8_t>(sub_[0]) != OptComPort) return;
   const auto command = static_cast<std::uint8_t>(sub_[1]);
   const std::string_view value = std::string_view(sub_).substr(2);
   if (command == CpServerOffset + CpSetBaudRate && value.size() == 4) {
-    server_speed_ = 0;
-    for (char c : value) server_speed_ = server_speed_ << 8 | static_cast<std::uint8_t>(c);
-    ++speed_answers_;
+    serverSpeed_ = 0;
+    for (char c : value) serverSpeed_ = serverSpeed_ << 8 | static_cast<std::uint8_t>(c);
+    ++speedAnswers_;
   } else if (command == CpServerOffset + CpPurgeData) {
-    ++purge_answers_;
+    ++purgeAnswers_;
   } else if (command == CpServerOffset + CpNotifyLineState && value.size() == 1) {
-    line_state_ |= static_cast<std::uint8_t>(value[0]) & (LineOverrun | LineParity | LineFraming);
+    lineState_ |= static_cast<std::uint8_t>(value[0]) & (LineOverrun | LineParity | LineFraming);
   }
 }
 
@@ -142,7 +142,7 @@ void TTelnetCodec::Feed(std::string_view in, std::string& data, std::string& rep
         else if (b == SB) {
           state_ = State::Sub;
           sub_.clear();
-          sub_overflow_ = false;
+          subOverflow_ = false;
         }
         // Any other command (NOP, go-ahead, a stray SE, ...) carries no data.
         break;
@@ -156,12 +156,12 @@ void TTelnetCodec::Feed(std::string_view in, std::string& data, std::string& rep
         } else if (sub_.size() < kMaxSubnegotiation) {
           sub_ += ch;
         } else {
-          sub_overflow_ = true;
+          subOverflow_ = true;
         }
         break;
       case State::SubIac:
         if (b == IAC) {
-          if (sub_.size() < kMaxSubnegotiation) sub_ += ch; else sub_overflow_ = true;
+          if (sub_.size() < kMaxSubnegotiation) sub_ += ch; else subOverflow_ = true;
           state_ = State::Sub;
         } else if (b == SE) {
           OnSubnegotiation();

@@ -56,13 +56,13 @@ class TTelnetCodec {
 
   // The server's state of COM-PORT-CONTROL: agreed, refused, not yet known.
   bool ComPortAgreed() const { return local_[OptComPort].enabled; }
-  bool ComPortRefused() const { return com_port_refused_; }
+  bool ComPortRefused() const { return comPortRefused_; }
   // The speed of the server's last answer to SET-BAUDRATE (0 before one).
-  std::uint32_t ServerSpeed() const { return server_speed_; }
+  std::uint32_t ServerSpeed() const { return serverSpeed_; }
   // How many answers to SET-BAUDRATE have come.
-  int SpeedAnswers() const { return speed_answers_; }
+  int SpeedAnswers() const { return speedAnswers_; }
   // How many answers to PURGE-DATA have come.
-  int PurgeAnswers() const { return purge_answers_; }
+  int PurgeAnswers() const { return purgeAnswers_; }
   // The line-state error bits of every NOTIFY-LINESTATE since the last call.
   std::uint8_t TakeLineState();
 
@@ -83,12 +83,12 @@ class TTelnetCodec {
   std::array<TOption, 256> local_{};   // options on our side (WILL/WONT from us)
   std::array<TOption, 256> remote_{};  // options on the server's side
   std::string sub_;                    // the subnegotiation being read
-  bool sub_overflow_ = false;
-  bool com_port_refused_ = false;
-  std::uint32_t server_speed_ = 0;
-  int speed_answers_ = 0;
-  int purge_answers_ = 0;
-  std::uint8_t line_state_ = 0;
+  bool subOverflow_ = false;
+  bool comPortRefused_ = false;
+  std::uint32_t serverSpeed_ = 0;
+  int speedAnswers_ = 0;
+  int purgeAnswers_ = 0;
+  std::uint8_t lineState_ = 0;
 };
 
 }  // namespace vestok::telnet
