@@ -139,9 +139,9 @@ TEST_F(PCCommunicationTest, CorruptCheckBytesAndEndlessAnswersAreCounted) {
   Get<QSpinBox>("seLogicNo")->setValue(2);
   TestUntil([&] { return Counter("eBlockTimeout") >= 2; });
   EXPECT_EQ(Counter("eBlocksReceived"), 0);
-  // Two byte time-outs per block time-out, and perhaps one of the block that
-  // Stop cut short.
-  EXPECT_GE(Counter("eByteTimeout"), 2 * Counter("eBlockTimeout"));
+  // Two byte time-outs per block time-out; the block in hand when Stop came
+  // ends at its next failed read, so it may count fewer, or one more.
+  EXPECT_GE(Counter("eByteTimeout"), 2 * Counter("eBlockTimeout") - 2);
   EXPECT_LE(Counter("eByteTimeout"), 2 * Counter("eBlockTimeout") + 1);
 }
 
