@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <chrono>
 
+#include "serial/poll_wait.h"
 #include "serial/block_serial.h"
 #include "serial/line_speed.h"
 #include "serial/net_port.h"
@@ -18,30 +19,15 @@
 namespace vestok {
 namespace {
 
+using poll_wait::MsLeft;
+using poll_wait::PollUntil;
+
 using Clock = std::chrono::steady_clock;
 
 Clock::time_point DeadlineAfter(int timeoutMs) {
   return Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
 }
 
-// Milliseconds until the deadline, rounded up so that a wait never ends early.
-int MsLeft(Clock::time_point deadline) {
-  const auto left = deadline - Clock::now();
-  if (left <= Clock::duration::zero()) return 0;
-  return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
-}
-
-// Waits for `events` on fd until the deadline: the events seen, 0 on
-// time-out, -1 with errno on failure. Signals do not cut the wait short.
-int PollUntil(int fd, short events, Clock::time_point deadline) {
-  for (;;) {
-    pollfd p{fd, events, 0};
-    const int r = poll(&p, 1, MsLeft(deadline));
-    if (r > 0) return p.revents;
-    if (r == 0) return 0;
-    if (errno != EINTR) return -1;
-  }
-}
 
 // Sleeps without a descriptor (poll on none); signals may end it early.
 void Nap(int ms) { poll(nullptr, 0, ms); }

@@ -19,17 +19,15 @@
 #include <vector>
 
 #include "serial/block_serial.h"
+#include "serial/poll_wait.h"
 
 namespace vestok {
 namespace {
 
-using Clock = TNetPort::Clock;
+using poll_wait::MsLeft;
+using poll_wait::PollUntil;
 
-int MsLeft(Clock::time_point deadline) {
-  const auto left = deadline - Clock::now();
-  if (left <= Clock::duration::zero()) return 0;
-  return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
-}
+using Clock = TNetPort::Clock;
 
 struct TSockAddr {
   sockaddr_storage addr{};
@@ -105,17 +103,6 @@ int Resolve(const TNetAddress& address, Clock::time_point deadline, std::vector<
   return 0;
 }
 
-// Waits for `events` on fd until the deadline: the events seen, 0 on time-out,
-// -1 with errno on failure.
-int PollUntil(int fd, short events, Clock::time_point deadline) {
-  for (;;) {
-    pollfd p{fd, events, 0};
-    const int r = poll(&p, 1, MsLeft(deadline));
-    if (r > 0) return p.revents;
-    if (r == 0) return 0;
-    if (errno != EINTR) return -1;
-  }
-}
 
 void SetOption(int fd, int level, int name, int value) { setsockopt(fd, level, name, &value, sizeof value); }
 
