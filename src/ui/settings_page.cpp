@@ -1,6 +1,7 @@
 #include "ui/settings_page.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QComboBox>
 #include <QLabel>
 #include <QAbstractItemView>
@@ -73,6 +74,9 @@ constexpr int kLeft = 8;
 constexpr int kBoxWidth = 41;
 constexpr int kControlHeight = 21;
 constexpr int kGap = 8;
+// The narrowest caption column and list a page squeezed below its natural width keeps.
+constexpr int kMinCaptionWidth = 160;
+constexpr int kMinListWidth = 120;
 
 // The box's text as a whole decimal number; any other text (an empty box
 // included) counts as 0.
@@ -99,7 +103,6 @@ TSettingsPage::TSettingsPage(DocumentTable& settings, QWidget* parent) : QWidget
     const TSettingsRow& spec = kRows[row];
     fields_[std::size_t(row)] = table_.FieldIndex(spec.field);
     captions_[std::size_t(row)] = new QLabel(QString::fromLatin1(spec.caption), this);
-    captions_[std::size_t(row)]->adjustSize();
 
     auto* edit = new QLineEdit(this);
     edit->setObjectName(QString::fromLatin1(spec.edit));
@@ -125,27 +128,70 @@ TSettingsPage::TSettingsPage(DocumentTable& settings, QWidget* parent) : QWidget
     connect(combo, &QComboBox::activated, this, [this, row](int index) { cbSettingsChange(row, index); });
     SettingsCombos[std::size_t(row)] = combo;
   }
-  // The boxes stand right of the longest caption.
-  int captionWidth = 0;
-  for (const QLabel* caption : captions_) captionWidth = std::max(captionWidth, caption->width());
-  for (int row = 0; row <= kTagCount; ++row) {
-    const int y = kTop + row * kRowPitch;
-    captions_[std::size_t(row)]->move(kLeft, y + (kControlHeight - captions_[std::size_t(row)]->height()) / 2);
-    Edit(row)->setGeometry(kLeft + captionWidth + kGap, y, kBoxWidth, kControlHeight);
+  // A caption keeps its one line while the page is wide enough; on a narrow
+  // page the long ones wrap so that the lists keep room for their choices.
+  for (std::size_t row = 0; row < captions_.size(); ++row) {
+    captionWidths_[row] = captions_[row]->sizeHint().width();
+    captions_[row]->setWordWrap(true);
   }
-  setMinimumSize(kLeft + captionWidth + kGap + kBoxWidth + kGap + 200, kTop + (kTagCount + 1) * kRowPitch + kTop);
+  for (int tag = 1; tag <= kTagCount; ++tag)
+    listWidth_ = std::max(listWidth_, SettingsCombos[std::size_t(tag)]->sizeHint().width());
+  QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+  policy.setHeightForWidth(true);
+  setSizePolicy(policy);
+  setMinimumWidth(kLeft + kMinCaptionWidth + kGap + kBoxWidth + kGap + kMinListWidth + kGap);
+  LayOutRows(sizeHint().width(), true);  // until the page gets its size
   table_.AddObserver(this);
   Refresh();
 }
 
 TSettingsPage::~TSettingsPage() { table_.RemoveObserver(this); }
 
+int TSettingsPage::CaptionColumn(int width) const {
+  const int widest = *std::max_element(captionWidths_.begin(), captionWidths_.end());
+  const int room = width - (kLeft + kGap + kBoxWidth + kGap + listWidth_ + kGap);
+  return std::clamp(room, kMinCaptionWidth, std::max(widest, kMinCaptionWidth));
+}
+
+int TSettingsPage::CaptionHeight(int row, int column) const {
+  const QLabel* caption = captions_[std::size_t(row)];
+  if (captionWidths_[std::size_t(row)] <= column) return caption->fontMetrics().height();
+  return caption->heightForWidth(column);
+}
+
+int TSettingsPage::LayOutRows(int width, bool place) const {
+  const int column = CaptionColumn(width);
+  const int listLeft = kLeft + column + kGap + kBoxWidth + kGap;
+  const int listWidth = std::max(kMinListWidth, width - listLeft - kGap);
+  int y = kTop;
+  for (int row = 0; row <= kTagCount; ++row) {
+    // One-line rows stand kRowPitch apart; a wrapped caption makes its row taller.
+    const int captionHeight = CaptionHeight(row, column);
+    const int line = std::max(kControlHeight, captionHeight);
+    if (place) {
+      captions_[std::size_t(row)]->setGeometry(kLeft, y + (line - captionHeight) / 2, column, captionHeight);
+      const int controlTop = y + (line - kControlHeight) / 2;
+      Edit(row)->setGeometry(kLeft + column + kGap, controlTop, kBoxWidth, kControlHeight);
+      if (row > 0) SettingsCombos[std::size_t(row)]->setGeometry(listLeft, controlTop, listWidth, kControlHeight);
+    }
+    y += line + (kRowPitch - kControlHeight);
+  }
+  return y - (kRowPitch - kControlHeight) + kTop;
+}
+
+QSize TSettingsPage::sizeHint() const {
+  const int widest = *std::max_element(captionWidths_.begin(), captionWidths_.end());
+  const int width = kLeft + widest + kGap + kBoxWidth + kGap + listWidth_ + kGap;
+  return {width, heightForWidth(width)};
+}
+
+int TSettingsPage::heightForWidth(int width) const {
+  return LayOutRows(width, false);
+}
+
 void TSettingsPage::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  const int left = dbeLogicalNo->geometry().right() + 1 + kGap;
-  const int width = std::max(120, this->width() - left - kGap);
-  for (int tag = 1; tag <= kTagCount; ++tag)
-    SettingsCombos[std::size_t(tag)]->setGeometry(left, kTop + tag * kRowPitch, width, kControlHeight);
+  LayOutRows(width(), true);
 }
 
 void TSettingsPage::Refresh() {

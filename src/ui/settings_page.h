@@ -51,6 +51,15 @@ class TSettingsPage : public QWidget, private ITableObserver {
  protected:
   void resizeEvent(QResizeEvent* event) override;
 
+ public:
+  // The page is as tall as its rows need at a given width: on a page too
+  // narrow for the captions in one line and the lists' longest choices, the
+  // long captions wrap onto a second line instead of the lists cutting
+  // their choices.
+  QSize sizeHint() const override;
+  bool hasHeightForWidth() const override { return true; }
+  int heightForWidth(int width) const override;
+
  private:
   // ITableObserver: the boxes follow the current record.
   void RowsInserted(std::size_t, std::size_t) override { Refresh(); }
@@ -62,10 +71,18 @@ class TSettingsPage : public QWidget, private ITableObserver {
   void Refresh();
   QLineEdit* Edit(int row) const { return row == 0 ? dbeLogicalNo : SettingsEdits[std::size_t(row)]; }
   bool CommitBox(int row, bool refresh = true);
+  // The width of the caption column on a page `width` pixels wide.
+  int CaptionColumn(int width) const;
+  int CaptionHeight(int row, int column) const;
+  // Places the rows for `width` (only measures when `place` is false);
+  // returns the height they take.
+  int LayOutRows(int width, bool place) const;
 
   DocumentTable& table_;
   std::array<int, kTagCount + 1> fields_{};  // table field of each row
   std::array<QLabel*, kTagCount + 1> captions_{};
+  std::array<int, kTagCount + 1> captionWidths_{};  // each caption's width on one line
+  int listWidth_ = 0;  // what the list with the longest choice needs
   bool writing_ = false;
 };
 

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QStyleOptionComboBox>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -20,6 +21,7 @@
 #include "transfer_test_support.h"
 #include "ui/cell_validators.h"
 #include "ui/quick_search.h"
+#include "ui/settings_page.h"
 #include "ui/status_panels.h"
 #include "ui/table_grid.h"
 #include "ui/table_model.h"
@@ -265,6 +267,46 @@ TEST_F(WindowTrustTest, EveryCaptionAndColumnTitleIsWholeAt800By600) {
   // A header line of 40 characters shows whole.
   TTableGrid* head = window->Grids()[tkHeadFoot];
   EXPECT_GE(head->columnWidth(1), head->fontMetrics().horizontalAdvance(QString(40, 'a')));
+}
+
+TEST_F(WindowTrustTest, TheSettingsPageShowsEveryCaptionAndChoiceWholeAt800By600) {
+  ShowWindow();
+  window->resize(800, 600);
+  window->ShowTablePage(tkSettings);
+  QApplication::processEvents();
+  TSettingsPage* page = window->SettingsPage();
+  // Every caption shows all of its text, inside the page.
+  for (auto* caption : page->findChildren<QLabel*>()) {
+    const int needed = caption->wordWrap() ? caption->heightForWidth(caption->width()) : caption->sizeHint().height();
+    EXPECT_GE(caption->height(), needed) << caption->text().toStdString();
+    if (!caption->wordWrap()) {
+      EXPECT_GE(caption->width(), caption->sizeHint().width()) << caption->text().toStdString();
+    }
+    EXPECT_LT(caption->geometry().right(), page->dbeLogicalNo->geometry().left()) << caption->text().toStdString();
+  }
+  QRect previous;
+  for (int tag = 1; tag <= TSettingsPage::kTagCount; ++tag) {
+    QComboBox* list = page->SettingsCombos[std::size_t(tag)];
+    QLineEdit* box = page->SettingsEdits[std::size_t(tag)];
+    // The closed list has room for its longest choice.
+    QStyleOptionComboBox option;
+    option.initFrom(list);
+    option.editable = false;
+    const QRect field = list->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list);
+    for (int i = 0; i < list->count(); ++i)
+      EXPECT_GE(field.width(), list->fontMetrics().horizontalAdvance(list->itemText(i)))
+          << "Tag " << tag << ": " << list->itemText(i).toStdString();
+    EXPECT_LE(list->geometry().right(), page->width()) << "Tag " << tag;
+    // Rows stand below one another, the box beside its list.
+    const QRect row = box->geometry().united(list->geometry());
+    EXPECT_GE(row.top(), previous.bottom()) << "Tag " << tag;
+    EXPECT_LT(box->geometry().right(), list->geometry().left());
+    previous = row;
+  }
+  // And the last row is on screen, below the box of the logical number.
+  const QWidget* shown = window->TablePage(tkSettings);
+  EXPECT_LE(page->mapTo(shown, previous.bottomLeft()).y(), shown->height());
+  EXPECT_GT(previous.top(), page->dbeLogicalNo->geometry().bottom());
 }
 
 }  // namespace

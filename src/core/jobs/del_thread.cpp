@@ -41,15 +41,7 @@ void TDelThread::FinishRecord() {
 }
 
 bool TDelThread::ExchangeRecord() {
-  switch (OpenExchange()) {
-    case Opening::Ready:
-      break;
-    case Opening::FailedWithError:
-      ReportRecordError();
-      return false;
-    case Opening::FailedSilently:
-      return false;
-  }
+  if (!OpenRecordExchange()) return false;
   std::string payload;
   const CommandResult result = SendAndReceive(link_, BuildDeleteCommand(currentNo_), payload);
   if (result == CommandResult::NotSent) return false;

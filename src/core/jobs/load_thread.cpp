@@ -6,7 +6,7 @@
 namespace vestok {
 
 TLoadThread::TLoadThread(JobKind jobKind, JobSetup setup)
-    : TTransferJob(kUploadTexts, std::move(setup)), jobKind_(jobKind), command_(UploadCommand(jobKind)) {
+    : TTableJob(jobKind, UploadCommand(jobKind), kUploadTexts, std::move(setup)) {
   Start();
 }
 
@@ -51,15 +51,7 @@ void TLoadThread::ExchangeRecord() {
     return;
   }
   const std::string record = BuildUploadRecord(jobKind_, table_, row, UserDecimalSeparator());
-  switch (OpenExchange()) {
-    case Opening::Ready:
-      break;
-    case Opening::FailedWithError:
-      ReportRecordError();
-      return;
-    case Opening::FailedSilently:
-      return;
-  }
+  if (!OpenRecordExchange()) return;
   for (std::int32_t attempt = 1;; ++attempt) {
     std::string payload;
     const CommandResult result = SendAndReceive(link_, record, payload);

@@ -2,19 +2,15 @@
 // The upload job: writes the rows of a table into the register, one record
 // per row, each repeated until the register acknowledges it (at most
 // RetryCmd + 1 sends). The table is read, never changed.
-#include "jobs/record_layouts.h"
-#include "jobs/transfer_job.h"
+#include "jobs/table_job.h"
 
 namespace vestok {
 
-class TLoadThread final : public TTransferJob {
+class TLoadThread final : public TTableJob {
  public:
   // Starts at once. `jobKind` must have an upload command.
   TLoadThread(JobKind jobKind, JobSetup setup);
   ~TLoadThread() override;
-
-  JobKind Kind() const { return jobKind_; }
-  const std::string& Command() const { return command_; }
 
  private:
   void Prepare() override;
@@ -22,8 +18,6 @@ class TLoadThread final : public TTransferJob {
   void FinishRecord() override;
   void ExchangeRecord();
 
-  const JobKind jobKind_;
-  const std::string command_;
   bool started_ = false;  // the first row has been taken
   std::int32_t rowsTaken_ = 0;
 };

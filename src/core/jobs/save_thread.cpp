@@ -6,7 +6,7 @@
 namespace vestok {
 
 TSaveThread::TSaveThread(JobKind jobKind, JobSetup setup)
-    : TTransferJob(kDownloadTexts, std::move(setup)), jobKind_(jobKind), command_(DownloadCommand(jobKind)) {
+    : TTableJob(jobKind, DownloadCommand(jobKind), kDownloadTexts, std::move(setup)) {
   Start();
 }
 
@@ -42,15 +42,7 @@ void TSaveThread::FinishRecord() {
 
 void TSaveThread::RequestRecord() {
   lastReply_.clear();
-  switch (OpenExchange()) {
-    case Opening::Ready:
-      break;
-    case Opening::FailedWithError:
-      ReportRecordError();
-      return;
-    case Opening::FailedSilently:
-      return;
-  }
+  if (!OpenRecordExchange()) return;
   std::string payload;
   switch (SendAndReceive(link_, BuildRequest(command_, currentNo_), payload)) {
     case CommandResult::Replied:

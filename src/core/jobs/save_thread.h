@@ -3,20 +3,16 @@
 // a selection the table is emptied and records are requested one number
 // after another until the register gives an end reply (or Stop); with one,
 // each selected row is asked for again by its first field and overwritten.
-#include "jobs/record_layouts.h"
 #include "jobs/reply_guard.h"
-#include "jobs/transfer_job.h"
+#include "jobs/table_job.h"
 
 namespace vestok {
 
-class TSaveThread final : public TTransferJob {
+class TSaveThread final : public TTableJob {
  public:
   // Starts at once. `jobKind` must have a download command.
   TSaveThread(JobKind jobKind, JobSetup setup);
   ~TSaveThread() override;
-
-  JobKind Kind() const { return jobKind_; }
-  const std::string& Command() const { return command_; }
 
  private:
   void Prepare() override;
@@ -26,8 +22,6 @@ class TSaveThread final : public TTransferJob {
   void StoreRecord();
   void NextNumber();
 
-  const JobKind jobKind_;
-  const std::string command_;
   std::string lastReply_;  // ReplyText of the last record reply; empty: none
   ReplyFit lastFit_ = ReplyFit::Record;
 };

@@ -138,6 +138,19 @@ void TTransferJob::EndJob() {
   }
 }
 
+bool TTransferJob::OpenRecordExchange() {
+  switch (OpenExchange()) {
+    case Opening::Ready:
+      return true;
+    case Opening::FailedWithError:
+      ReportRecordError();
+      return false;
+    case Opening::FailedSilently:
+      return false;
+  }
+  return false;
+}
+
 void TTransferJob::ShowRecord() {
   const std::string line = std::string(texts_.Progress) + IntToText(currentNo_);
   host_.SetStatusText(1, line);

@@ -110,6 +110,9 @@ class TTransferJob {
   // ---- user-interface thread, for the steps
   enum class Opening { Ready, FailedSilently, FailedWithError };
   Opening OpenExchange();
+  // OpenExchange for the record in hand: true when the exchange can go on;
+  // a failure the register should have answered is the record's error line.
+  bool OpenRecordExchange();
   void ShowRecord();
   void ReportRecordError();
   // Runs one record step: an exception inside it cancels the table's

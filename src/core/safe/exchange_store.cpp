@@ -7,6 +7,7 @@
 
 #include "safe/register_backup.h"
 #include "tables/table_file.h"
+#include "text/local_time.h"
 #include "text/number_text.h"
 
 namespace vestok {
@@ -89,13 +90,7 @@ std::optional<std::time_t> TExchangeStore::Load(const RegisterId& id, TableKind 
   return when;
 }
 
-std::string StoreTimeText(std::time_t when) {
-  std::tm tm{};
-  localtime_r(&when, &tm);
-  char buf[32];
-  std::strftime(buf, sizeof buf, "%d.%m.%Y %H:%M", &tm);
-  return buf;
-}
+std::string StoreTimeText(std::time_t when) { return LocalTimeText(when, "%d.%m.%Y %H:%M"); }
 
 std::string CopyAgeText(std::time_t when, std::time_t now) {
   const std::int64_t seconds = std::int64_t(now) - std::int64_t(when);

@@ -8,6 +8,7 @@
 #include "jobs/save_thread.h"
 #include "safe/upload_checks.h"
 #include "tables/table_file.h"
+#include "text/local_time.h"
 #include "text/number_text.h"
 
 namespace vestok {
@@ -48,13 +49,7 @@ std::vector<TableKind> UploadableTables(int variant) {
   return out;
 }
 
-std::string NowText(std::time_t when) {
-  std::tm tm{};
-  localtime_r(&when, &tm);
-  char buf[32];
-  std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
-  return buf;
-}
+std::string NowText(std::time_t when) { return LocalTimeText(when, "%Y-%m-%d %H:%M:%S"); }
 
 std::string RegisterInfoText(const RegisterInfo& info) {
   std::string out;
