@@ -4,6 +4,9 @@
 #include "ui/register_menu.h"
 
 #include <QAction>
+#include <algorithm>
+#include <cstring>
+#include <iterator>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -43,7 +46,6 @@ namespace vestok {
 namespace {
 
 struct TActionSpec {
-  QAction* TfMain::*member;
   const char* name;
   const char* caption;  // "" where the action shows no caption
   const char* hint;     // "" where it has none
@@ -52,31 +54,31 @@ struct TActionSpec {
 
 // Every action of ActionList, in its order.
 const TActionSpec kActions[] = {
-    {&TfMain::aFileNew, "aFileNew", "&Nou", "Deschide un fisier nou (gol)", "Ctrl+N"},
-    {&TfMain::aFileOpen, "aFileOpen", "&Deschide...", "Deschide un fisier existent", "Ctrl+D"},
-    {&TfMain::aFileSave, "aFileSave", "&Salveaza", "Salveaza fisierul curent", "Ctrl+S"},
-    {&TfMain::aFileSaveAs, "aFileSaveAs", "S&alveaza ca...", "Salveaza fisierul curent cu un alt nume", ""},
-    {&TfMain::aFilePrint, "aFilePrint", "&Tipareste", "", "Ctrl+P"},
-    {&TfMain::aFileExit, "aFileExit", "&Iesire", "Iesire din Vestok", "Ctrl+X"},
-    {&TfMain::aSettingsPCCommunication, "aSettingsPCCommunication", "&Comunicatie PC...",
+    {"aFileNew", "&Nou", "Deschide un fisier nou (gol)", "Ctrl+N"},
+    {"aFileOpen", "&Deschide...", "Deschide un fisier existent", "Ctrl+D"},
+    {"aFileSave", "&Salveaza", "Salveaza fisierul curent", "Ctrl+S"},
+    {"aFileSaveAs", "S&alveaza ca...", "Salveaza fisierul curent cu un alt nume", ""},
+    {"aFilePrint", "&Tipareste", "", "Ctrl+P"},
+    {"aFileExit", "&Iesire", "Iesire din Vestok", "Ctrl+X"},
+    {"aSettingsPCCommunication", "&Comunicatie PC...",
      "Seteaza parametrii de comunicatie ai calculatorului", ""},
-    {&TfMain::aSettingsDetectECRs, "aSettingsDetectECRs", "&Selectare / detectare case...",
+    {"aSettingsDetectECRs", "&Selectare / detectare case...",
      "Detecteaza casele de marcat conectate la calculator", ""},
-    {&TfMain::aHelpUserManual, "aHelpUserManual", "&Manual utilizator", "Deschide manualul utilizatorului Vestok",
+    {"aHelpUserManual", "&Manual utilizator", "Deschide manualul utilizatorului Vestok",
      "Ctrl+F1"},
-    {&TfMain::aHelpAbout, "aHelpAbout", "&Autor...", "Informatii despre producatorul programului", ""},
-    {&TfMain::aImportAll, "aImportAll", "Descarca tot", "Descarca toate inregistrarile din casa de marcat", ""},
-    {&TfMain::aImportSel, "aImportSel", "Descarca selectie", "Descarca selectiv inregistrarile din casa de marcat", ""},
-    {&TfMain::aExportAll, "aExportAll", "Incarca tot", "Incarca toate inregistrarile in casa de marcat", ""},
-    {&TfMain::aExportSel, "aExportSel", "", "Incarca selectiv inregistrarile in casa de marcat", ""},
-    {&TfMain::aDeleteAll, "aDeleteAll", "Sterge tot", "Sterge toate inregistrarile", ""},
-    {&TfMain::aDeleteSel, "aDeleteSel", "Sterge selectie", "Sterge inregistrarile selectate", ""},
-    {&TfMain::aLog, "aLog", "", "Log ultima operatie", ""},
-    {&TfMain::aStop, "aStop", "Stop", "Opreste operatia curenta", ""},
-    {&TfMain::aSelAll, "aSelAll", "Select All", "", "Ctrl+A"},
-    {&TfMain::aPLUCodeFocus, "aPLUCodeFocus", "", "", "F1"},
-    {&TfMain::aNameFocus, "aNameFocus", "", "", "F2"},
-    {&TfMain::aBarcodeFocus, "aBarcodeFocus", "", "", "F3"},
+    {"aHelpAbout", "&Autor...", "Informatii despre producatorul programului", ""},
+    {"aImportAll", "Descarca tot", "Descarca toate inregistrarile din casa de marcat", ""},
+    {"aImportSel", "Descarca selectie", "Descarca selectiv inregistrarile din casa de marcat", ""},
+    {"aExportAll", "Incarca tot", "Incarca toate inregistrarile in casa de marcat", ""},
+    {"aExportSel", "", "Incarca selectiv inregistrarile in casa de marcat", ""},
+    {"aDeleteAll", "Sterge tot", "Sterge toate inregistrarile", ""},
+    {"aDeleteSel", "Sterge selectie", "Sterge inregistrarile selectate", ""},
+    {"aLog", "", "Log ultima operatie", ""},
+    {"aStop", "Stop", "Opreste operatia curenta", ""},
+    {"aSelAll", "Select All", "", "Ctrl+A"},
+    {"aPLUCodeFocus", "", "", "F1"},
+    {"aNameFocus", "", "", "F2"},
+    {"aBarcodeFocus", "", "", "F3"},
 };
 
 }  // namespace
@@ -122,16 +124,17 @@ TfMain::~TfMain() {
   gridRegistry_.fill(nullptr);
 }
 
+QAction* TfMain::NewAction(const char* name) {
+  const auto spec = std::find_if(std::begin(kActions), std::end(kActions),
+                                 [name](const TActionSpec& s) { return std::strcmp(s.name, name) == 0; });
+  auto* action = new QAction(QString::fromLatin1(spec->caption), this);
+  action->setObjectName(QString::fromLatin1(spec->name));
+  action->setToolTip(QString::fromLatin1(spec->hint));
+  if (*spec->shortcut) action->setShortcut(QKeySequence(QString::fromLatin1(spec->shortcut)));
+  return action;
+}
+
 void TfMain::CreateActions() {
-  for (const TActionSpec& spec : kActions) {
-    auto* action = new QAction(QString::fromLatin1(spec.caption), this);
-    action->setObjectName(QString::fromLatin1(spec.name));
-    const QString hint = QString::fromLatin1(spec.hint);
-    action->setToolTip(hint);
-    if (*spec.shortcut) action->setShortcut(QKeySequence(QString::fromLatin1(spec.shortcut)));
-    this->*spec.member = action;
-    ActionList.append(action);
-  }
   // The window carries every action, so their shortcuts work from any page,
   // also for the actions that have no button or menu entry.
   addActions(ActionList);
@@ -199,8 +202,16 @@ void TfMain::CreateMenus() {
   help->addAction(aHelpAbout);
 }
 
+QComboBox* TfMain::NewProtocolList() {
+  auto* list = new TProtocolList(ToolBar);
+  list->setObjectName("cbProtocol");
+  list->addItems({"Seria A", "Standard"});
+  list->setCurrentIndex(0);
+  list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  return list;
+}
+
 void TfMain::CreateToolBar() {
-  ToolBar = addToolBar("ToolBar");
   ToolBar->setObjectName("ToolBar");
   ToolBar->setMovable(false);
   ToolBar->setFloatable(false);
@@ -213,11 +224,6 @@ void TfMain::CreateToolBar() {
   auto* spring = new QWidget(ToolBar);
   spring->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
   ToolBar->addWidget(spring);
-  cbProtocol = new TProtocolList(ToolBar);
-  cbProtocol->setObjectName("cbProtocol");
-  cbProtocol->addItems({"Seria A", "Standard"});
-  cbProtocol->setCurrentIndex(0);
-  cbProtocol->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   ToolBar->addWidget(cbProtocol);
   ToolBar->addSeparator();
   ToolBar->addAction(aFilePrint);
@@ -249,6 +255,31 @@ QWidget* TfMain::AddTablePage(QTabWidget* pages, TableKind kind, const char* cap
   return page;
 }
 
+QTabWidget* TfMain::NewMainPages() {
+  auto* pages = new QTabWidget(this);
+  pages->setObjectName("pcMain");
+  return pages;
+}
+
+QTabWidget* TfMain::NewSubPages(const char* pageName, const char* controlName, const char* caption) {
+  auto* page = new QWidget(pcMain);
+  page->setObjectName(pageName);
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(0, 0, 0, 0);
+  auto* sub = new QTabWidget(page);
+  sub->setObjectName(controlName);
+  layout->addWidget(sub);
+  pcMain->addTab(page, QString::fromLatin1(caption));
+  return sub;
+}
+
+QWidget* TfMain::NewSettingsTab() {
+  auto* page = new QWidget(pcMain);
+  page->setObjectName("tsECRSettings");
+  pcMain->addTab(page, "Configurare parametrii casa de marcat");
+  return page;
+}
+
 void TfMain::CreatePages() {
   // The main pages' captions stand on as many rows as the width needs.
   auto* frame = new QWidget(this);
@@ -256,23 +287,8 @@ void TfMain::CreatePages() {
   auto* frameLayout = new QVBoxLayout(frame);
   frameLayout->setContentsMargins(0, 0, 0, 0);
   frameLayout->setSpacing(0);
-  pcMain = new QTabWidget(frame);
-  pcMain->setObjectName("pcMain");
   setCentralWidget(frame);
 
-  auto makeSubPages = [this](const char* pageName, const char* controlName, const char* caption) {
-    auto* page = new QWidget(pcMain);
-    page->setObjectName(pageName);
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto* sub = new QTabWidget(page);
-    sub->setObjectName(controlName);
-    layout->addWidget(sub);
-    pcMain->addTab(page, QString::fromLatin1(caption));
-    return sub;
-  };
-
-  pcData = makeSubPages("tsData", "pcData", "Gestiune articole si rapoarte vanzari");
   // Qt has no tab rows; the four long captions keep their full text and
   // scroll when the window is too narrow for them.
   pcData->setUsesScrollButtons(true);
@@ -282,24 +298,19 @@ void TfMain::CreatePages() {
   AddTablePage(pcData, tkGroupSales, "Vanzari pe grupe articole");
   AddTablePage(pcData, tkStandSales, "Vanzari pe standuri");
 
-  pcOperNSetWork = makeSubPages("tsOperNSetWork", "pcOperNSetWork", "Gestiune operatori si mode de lucru");
   AddTablePage(pcOperNSetWork, tkOperators, "Operatori");
   AddTablePage(pcOperNSetWork, tkPayType, "Mijloace de plata");
   AddTablePage(pcOperNSetWork, tkDisc, "Reduceri/Majorari");
 
-  pcReceiptSettings = makeSubPages("tsReceiptSettings", "pcReceiptSettings", "Configurare bon fiscal");
   AddTablePage(pcReceiptSettings, tkRecFmt, "Format bon");
   AddTablePage(pcReceiptSettings, tkHeadFoot, "Antet bon");
 
   // The operating parameters have a page of value boxes of their own.
-  tsECRSettings = new QWidget(pcMain);
-  tsECRSettings->setObjectName("tsECRSettings");
   pages_[tkSettings] = tsECRSettings;
   auto* settingsLayout = new QVBoxLayout(tsECRSettings);
   settingsPage_ = new TSettingsPage(*tables_[tkSettings], tsECRSettings);
   settingsLayout->addWidget(settingsPage_);
   settingsLayout->addStretch(1);
-  pcMain->addTab(tsECRSettings, "Configurare parametrii casa de marcat");
 
   frameLayout->addWidget(new TPageRows(pcMain, frame));
   frameLayout->addWidget(pcMain, 1);
@@ -309,7 +320,6 @@ void TfMain::CreatePages() {
 }
 
 void TfMain::CreateStatusBar() {
-  StatusBar = statusBar();
   StatusBar->setObjectName("StatusBar");
   StatusBar->setSizeGripEnabled(true);
   // Panel 0 is at most 300 pixels and cuts a long path in the middle; panel 1

@@ -54,40 +54,45 @@ class TfMain : public QMainWindow {
   // kTagRegisterRun for a run of the register menu; see ui/job_tag.h).
   int Tag() const { return tag_; }
 
-  // ---- actions, in the order of ActionList
-  QAction* aFileNew = nullptr;
-  QAction* aFileOpen = nullptr;
-  QAction* aFileSave = nullptr;
-  QAction* aFileSaveAs = nullptr;
-  QAction* aFilePrint = nullptr;
-  QAction* aFileExit = nullptr;
-  QAction* aSettingsPCCommunication = nullptr;
-  QAction* aSettingsDetectECRs = nullptr;
-  QAction* aHelpUserManual = nullptr;
-  QAction* aHelpAbout = nullptr;
-  QAction* aImportAll = nullptr;
-  QAction* aImportSel = nullptr;
-  QAction* aExportAll = nullptr;
-  QAction* aExportSel = nullptr;
-  QAction* aDeleteAll = nullptr;
-  QAction* aDeleteSel = nullptr;
-  QAction* aLog = nullptr;
-  QAction* aStop = nullptr;
-  QAction* aSelAll = nullptr;
-  QAction* aPLUCodeFocus = nullptr;
-  QAction* aNameFocus = nullptr;
-  QAction* aBarcodeFocus = nullptr;
-  QList<QAction*> ActionList;
+  // ---- actions, in the order of ActionList. The window makes them and its
+  // controls as it is built; others use them but cannot put others in their place.
+  QAction* const aFileNew = NewAction("aFileNew");
+  QAction* const aFileOpen = NewAction("aFileOpen");
+  QAction* const aFileSave = NewAction("aFileSave");
+  QAction* const aFileSaveAs = NewAction("aFileSaveAs");
+  QAction* const aFilePrint = NewAction("aFilePrint");
+  QAction* const aFileExit = NewAction("aFileExit");
+  QAction* const aSettingsPCCommunication = NewAction("aSettingsPCCommunication");
+  QAction* const aSettingsDetectECRs = NewAction("aSettingsDetectECRs");
+  QAction* const aHelpUserManual = NewAction("aHelpUserManual");
+  QAction* const aHelpAbout = NewAction("aHelpAbout");
+  QAction* const aImportAll = NewAction("aImportAll");
+  QAction* const aImportSel = NewAction("aImportSel");
+  QAction* const aExportAll = NewAction("aExportAll");
+  QAction* const aExportSel = NewAction("aExportSel");
+  QAction* const aDeleteAll = NewAction("aDeleteAll");
+  QAction* const aDeleteSel = NewAction("aDeleteSel");
+  QAction* const aLog = NewAction("aLog");
+  QAction* const aStop = NewAction("aStop");
+  QAction* const aSelAll = NewAction("aSelAll");
+  QAction* const aPLUCodeFocus = NewAction("aPLUCodeFocus");
+  QAction* const aNameFocus = NewAction("aNameFocus");
+  QAction* const aBarcodeFocus = NewAction("aBarcodeFocus");
+  const QList<QAction*> ActionList{
+      aFileNew, aFileOpen, aFileSave, aFileSaveAs, aFilePrint, aFileExit, aSettingsPCCommunication,
+      aSettingsDetectECRs, aHelpUserManual, aHelpAbout, aImportAll, aImportSel, aExportAll, aExportSel,
+      aDeleteAll, aDeleteSel, aLog, aStop, aSelAll, aPLUCodeFocus, aNameFocus, aBarcodeFocus};
 
   // ---- controls
-  QToolBar* ToolBar = nullptr;
-  QComboBox* cbProtocol = nullptr;
-  QStatusBar* StatusBar = nullptr;
-  QTabWidget* pcMain = nullptr;
-  QTabWidget* pcData = nullptr;
-  QTabWidget* pcOperNSetWork = nullptr;
-  QTabWidget* pcReceiptSettings = nullptr;
-  QWidget* tsECRSettings = nullptr;
+  QToolBar* const ToolBar = addToolBar(QStringLiteral("ToolBar"));
+  QComboBox* const cbProtocol = NewProtocolList();
+  QStatusBar* const StatusBar = statusBar();
+  QTabWidget* const pcMain = NewMainPages();
+  QTabWidget* const pcData = NewSubPages("tsData", "pcData", "Gestiune articole si rapoarte vanzari");
+  QTabWidget* const pcOperNSetWork =
+      NewSubPages("tsOperNSetWork", "pcOperNSetWork", "Gestiune operatori si mode de lucru");
+  QTabWidget* const pcReceiptSettings = NewSubPages("tsReceiptSettings", "pcReceiptSettings", "Configurare bon fiscal");
+  QWidget* const tsECRSettings = NewSettingsTab();
 
   // ---- the registry by TableKind, filled when the window is first shown
   // Others read it here; only the window changes it.
@@ -180,6 +185,14 @@ class TfMain : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // The actions and controls above, made in the order they stand there (the
+  // main pages get their tabs in that order).
+  QAction* NewAction(const char* name);
+  QComboBox* NewProtocolList();
+  QTabWidget* NewMainPages();
+  QTabWidget* NewSubPages(const char* pageName, const char* controlName, const char* caption);
+  QWidget* NewSettingsTab();
+
   void CreateActions();
   void CreateMenus();
   void CreateToolBar();
