@@ -244,11 +244,10 @@ void TRegisterMenu::RunTables(TTableRun& run, const std::function<void()>& body)
   w_.SetJobRunning(false);
 }
 
-#define VESTOK_RUN_LINK                                                                                     \
-  TTableRun::Link {                                                                                         \
-    *w_.jobHost_, *w_.mainThread_, LinkSettings.PortName, LinkSettings.Speed,                               \
-        (OperationLog ? *OperationLog : *(OperationLog = std::make_unique<TOperationLog>())), LinkPort   \
-  }
+TTableRun::Link TRegisterMenu::RunLink() const {
+  if (!OperationLog) OperationLog = std::make_unique<TOperationLog>();
+  return {*w_.jobHost_, *w_.mainThread_, LinkSettings.PortName, LinkSettings.Speed, *OperationLog, LinkPort};
+}
 
 void TRegisterMenu::Backup() {
   if (Busy()) return;
@@ -258,7 +257,7 @@ void TRegisterMenu::Backup() {
   if (!file) return;
   const std::string folder = FolderOf(*file);
   if (!w_.QueryFiscalNumber()) return;
-  TTableRun run(VESTOK_RUN_LINK, kBackupTexts);
+  TTableRun run(RunLink(), kBackupTexts);
   RunTables(run, [&] {
     RunBackup(run, folder, w_.ProtocolVariant(), Fiscal(), LinkSettings.LogicNo, LinkSettings.PortName,
               WaitOnEvents, [&](const TableStep& step, const TableStepResult& r) {
@@ -290,7 +289,7 @@ void TRegisterMenu::Restore() {
             " inregistrari\n";
   text += "\rConfirmati restaurarea?";
   if (d.Message(&w_, TMessageKind::Warning, Q(text), TMessageButtons::YesNo) != TMessageAnswer::Yes) return;
-  TTableRun run(VESTOK_RUN_LINK, kRestoreTexts);
+  TTableRun run(RunLink(), kRestoreTexts);
   RunTables(run, [&] {
     RunRestore(run, plan, variant, WaitOnEvents, [&](const TableStep& step, const TableStepResult& r) {
       if (r.Errors == 0 && !step.Selection && !run.Stopped()) KeepCopy(*step.Table);
@@ -311,7 +310,7 @@ void TRegisterMenu::Compare() {
   comparison_.reset();
   registerTable_ = std::make_unique<DocumentTable>(TableDefinition(kind));
   registerTable_->Open();
-  TTableRun run(VESTOK_RUN_LINK, kCompareTexts);
+  TTableRun run(RunLink(), kCompareTexts);
   std::vector<TableStepResult> results;
   RunTables(run, [&] { results = run.Run({TableStep{kind, job, false, registerTable_.get(), std::nullopt}}, WaitOnEvents); });
   if (results.size() != 1 || results[0].Errors != 0 || run.Stopped()) return;

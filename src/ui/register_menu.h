@@ -14,6 +14,7 @@
 
 #include "jobs/record_layouts.h"
 #include "jobs/transfer_job.h"
+#include "safe/register_backup.h"
 #include "safe/table_compare.h"
 #include "tables/document_table.h"
 
@@ -24,7 +25,6 @@ class QMenuBar;
 namespace vestok {
 
 class TfMain;
-class TTableRun;
 
 class TRegisterMenu final : public QObject {
   Q_OBJECT
@@ -80,6 +80,8 @@ class TRegisterMenu final : public QObject {
 
   std::string Fiscal() const;
   bool Busy() const;
+  // What a run of the menu lends its jobs: the window's host, hand-over, link and log.
+  TTableRun::Link RunLink() const;
   void RunTables(TTableRun& run, const std::function<void()>& body);
   void ShowFindings(const std::vector<std::string>& lines, std::string_view firstLine);
   bool StartRows(TableKind kind, JobKind job, std::vector<std::size_t> rows, std::unique_ptr<DocumentTable> copy,
