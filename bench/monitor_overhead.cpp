@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
 
   auto upload = [&] {
     const JobRun run = TimeJob([&] {
-      return std::make_unique<TLoadThread>(0, JobSetup{host, mainThread, sim.Path(), 9600, items, {}, log});
+      return std::make_unique<TLoadThread>(0, JobSetup{host, mainThread, sim.Path(), 9600, items, {}, log, LinkPort});
     });
     if (log.Lines().back() != "Incarcare articole incheiata fara erori") std::fprintf(stderr, "upload failed\n");
     return run.wallSeconds / kItems;

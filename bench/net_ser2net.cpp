@@ -26,7 +26,7 @@ JobRun Upload(const std::string& port, std::int32_t speed, int count) {
   DocumentTable items(TableDefinition(tkItems));
   FillItems(items, count);
   JobRun run = TimeJob([&] {
-    return std::make_unique<TLoadThread>(0, JobSetup{host, mainThread, port, speed, items, {}, log});
+    return std::make_unique<TLoadThread>(0, JobSetup{host, mainThread, port, speed, items, {}, log, LinkPort});
   });
   run.verdict = log.Lines().back();
   if (run.verdict != "Incarcare articole incheiata fara erori") std::fprintf(stderr, "upload over %s failed\n", port.c_str());

@@ -49,20 +49,20 @@ int main(int argc, char** argv) {
   dialogs.QueueFileName(file);
   auto start = std::chrono::steady_clock::now();
   window.aFileOpen->trigger();
-  window.Grids[vestok::tkItems]->repaint();
+  window.Grids()[vestok::tkItems]->repaint();
   QApplication::processEvents();
   const double open = Seconds(std::chrono::steady_clock::now() - start);
-  if (window.Tables[vestok::tkItems]->RecordCount() != std::size_t(kItems)) {
+  if (window.Tables()[vestok::tkItems]->RecordCount() != std::size_t(kItems)) {
     std::fprintf(stderr, "the items file did not load\n");
     return 1;
   }
 
   start = std::chrono::steady_clock::now();
   window.aSelAll->trigger();
-  window.Grids[vestok::tkItems]->repaint();
+  window.Grids()[vestok::tkItems]->repaint();
   QApplication::processEvents();
   const double select = Seconds(std::chrono::steady_clock::now() - start);
-  if (window.Grids[vestok::tkItems]->SelectedBookmarks().size() != std::size_t(kItems)) {
+  if (window.Grids()[vestok::tkItems]->SelectedBookmarks().size() != std::size_t(kItems)) {
     std::fprintf(stderr, "select all missed rows\n");
     return 1;
   }
