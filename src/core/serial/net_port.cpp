@@ -252,6 +252,12 @@ int TNetPort::Pump() {
 
 int TNetPort::WaitData(Clock::time_point deadline, bool& ready) {
   ready = false;
+  // Bytes already taken from the socket are served first: a reply is read a
+  // byte at a time, and asking the socket again for each byte costs a call.
+  if (Pending() > 0 && !Gone()) {
+    ready = true;
+    return 0;
+  }
   for (;;) {
     if (const int e = Pump()) return e;
     if (Pending() > 0) {
