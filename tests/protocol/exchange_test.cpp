@@ -56,7 +56,8 @@ TEST_F(Exchange, OneAttemptPerStepWithRetryCmdOneZeroOrNegative) {
     // A step whose single attempt succeeds succeeds: the register now answers.
     sim->ClearTrace();
     sim->WithRegister(1, [](TSimRegister& r) { r.Faults.AnswerSelectionOn = 1; });
-    EXPECT_EQ(SelectionHandshake(LinkPort, 1, T), HandshakeResult::Ready);
+    // (A longer wait than T: a loaded machine may answer late, and this step only has to succeed.)
+    EXPECT_EQ(SelectionHandshake(LinkPort, 1, 500), HandshakeResult::Ready);
     const std::string good = Deselect + Select("01") + Ack;
     EXPECT_EQ(ReceivedAfter(good), good);
     CloseLink(LinkPort);
