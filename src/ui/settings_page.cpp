@@ -132,6 +132,7 @@ TSettingsPage::TSettingsPage(DocumentTable& settings, QWidget* parent) : QWidget
   // page the long ones wrap so that the lists keep room for their choices.
   for (std::size_t row = 0; row < captions_.size(); ++row) {
     captionWidths_[row] = captions_[row]->sizeHint().width();
+    widestCaption_ = std::max(widestCaption_, captionWidths_[row]);
     captions_[row]->setWordWrap(true);
   }
   for (int tag = 1; tag <= kTagCount; ++tag)
@@ -148,9 +149,8 @@ TSettingsPage::TSettingsPage(DocumentTable& settings, QWidget* parent) : QWidget
 TSettingsPage::~TSettingsPage() { table_.RemoveObserver(this); }
 
 int TSettingsPage::CaptionColumn(int width) const {
-  const int widest = *std::max_element(captionWidths_.begin(), captionWidths_.end());
   const int room = width - (kLeft + kGap + kBoxWidth + kGap + listWidth_ + kGap);
-  return std::clamp(room, kMinCaptionWidth, std::max(widest, kMinCaptionWidth));
+  return std::clamp(room, kMinCaptionWidth, std::max(widestCaption_, kMinCaptionWidth));
 }
 
 int TSettingsPage::CaptionHeight(int row, int column) const {
@@ -180,8 +180,7 @@ int TSettingsPage::LayOutRows(int width, bool place) const {
 }
 
 QSize TSettingsPage::sizeHint() const {
-  const int widest = *std::max_element(captionWidths_.begin(), captionWidths_.end());
-  const int width = kLeft + widest + kGap + kBoxWidth + kGap + listWidth_ + kGap;
+  const int width = kLeft + widestCaption_ + kGap + kBoxWidth + kGap + listWidth_ + kGap;
   return {width, heightForWidth(width)};
 }
 

@@ -82,6 +82,7 @@ class TSettingsPage : public QWidget, private ITableObserver {
   std::array<int, kTagCount + 1> fields_{};  // table field of each row
   std::array<QLabel*, kTagCount + 1> captions_{};
   std::array<int, kTagCount + 1> captionWidths_{};  // each caption's width on one line
+  int widestCaption_ = 0;
   int listWidth_ = 0;  // what the list with the longest choice needs
   bool writing_ = false;
 };
