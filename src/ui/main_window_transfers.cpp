@@ -127,6 +127,7 @@ void ReplaceHeldJob(std::unique_ptr<Job>& held, bool& running, Make make) {
 }  // namespace
 
 void TfMain::StartUpload(JobKind kind, DocumentTable& table, RowSelection selection) {
+  if (registerMenu_ != nullptr) registerMenu_->RegisterChanging(table.Kind());
   ReplaceHeldJob(uploadJob_, jobRunning_,
                  [&] { return std::make_unique<TLoadThread>(kind, SetupFor(table, std::move(selection))); });
 }
@@ -137,6 +138,7 @@ void TfMain::StartDownload(JobKind kind, DocumentTable& table, RowSelection sele
 }
 
 void TfMain::StartDelete(RowSelection selection) {
+  if (registerMenu_ != nullptr) registerMenu_->RegisterChanging(tkItems);
   ReplaceHeldJob(deleteJob_, jobRunning_,
                  [&] { return std::make_unique<TDelThread>(SetupFor(*tables_[tkItems], std::move(selection))); });
 }

@@ -224,6 +224,13 @@ void TRegisterMenu::JobEnded(bool wait) {
   }
 }
 
+void TRegisterMenu::RegisterChanging(TableKind kind) {
+  if (!comparison_ || (kind != tkNone && kind != comparedKind_)) return;
+  comparison_.reset();
+  if (TTableGrid* grid = w_.Grids()[comparedKind_]; grid != nullptr && grid->Model() != nullptr)
+    grid->Model()->SetCompareMarks({}, {});
+}
+
 bool TRegisterMenu::StopRun() {
   if (run_ == nullptr) return false;
   run_->RequestStop();
@@ -289,6 +296,7 @@ void TRegisterMenu::Restore() {
             " inregistrari\n";
   text += "\rConfirmati restaurarea?";
   if (d.Message(&w_, TMessageKind::Warning, Q(text), TMessageButtons::YesNo) != TMessageAnswer::Yes) return;
+  RegisterChanging(tkNone);
   TTableRun run(RunLink(), kRestoreTexts);
   RunTables(run, [&] {
     RunRestore(run, plan, variant, WaitOnEvents, [&](const TableStep& step, const TableStepResult& r) {
@@ -416,13 +424,13 @@ void TRegisterMenu::StartPendingDelete() {
   // from the table of the compare.
   w_.tag_ = kTagDelete;
   w_.deleteJob_.reset();
+  RegisterChanging(tkItems);
   w_.jobRunning_ = true;
   try {
     w_.deleteJob_ = std::make_unique<TDelThread>(w_.SetupFor(*registerTable_, std::move(selection)));
   } catch (...) {
     w_.jobRunning_ = false;
   }
-  comparison_.reset();  // the register has changed since
 }
 
 void TRegisterMenu::UploadChanges() {

@@ -55,6 +55,11 @@ class TRegisterMenu final : public QObject {
   void JobEnded(bool wait = false);
   // Stop while a run of several tables goes on; false when none does.
   bool StopRun();
+  // Before records of the table of `kind` are written or deleted in the
+  // register (tkNone: of any table): the last compare of that table no longer
+  // tells what the register holds, so it and the grid's marks are dropped.
+  // The register's records it read stay for a delete that follows.
+  void RegisterChanging(TableKind kind);
 
   // The register's records of the last compare, and the compare itself.
   const DocumentTable* RegisterTable() const { return registerTable_.get(); }

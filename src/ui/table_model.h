@@ -34,9 +34,8 @@ class TTableModel : public QAbstractTableModel, private ITableObserver {
 
   // The marks of the last compare with the register: records the register
   // lacks, and the fields of records that differ from it. They follow the
-  // records (bookmarks) until the next compare or ClearCompareMarks.
+  // records (bookmarks) until they are set again (none: no marks).
   void SetCompareMarks(std::set<Bookmark> added, std::map<Bookmark, std::set<int>> changed);
-  void ClearCompareMarks() { SetCompareMarks({}, {}); }
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;

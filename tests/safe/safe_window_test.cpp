@@ -183,6 +183,14 @@ TEST_F(SafeWindowTest, BackupThenCompareThenOnlyTheDifferencesGo) {
   dialogs.QueueAnswer(TMessageAnswer::Yes);  // the upload
   dialogs.QueueAnswer(TMessageAnswer::Yes);  // and the delete of the missing item
   menu.aUploadDifferences->trigger();
+  // From the upload on the compare no longer tells what the register holds:
+  // it and the grid's marks are gone.
+  EXPECT_FALSE(menu.LastComparison());
+  for (int row = 0; row < model.rowCount(); ++row)
+    for (int column = 0; column < model.columnCount(); ++column)
+      EXPECT_FALSE(model.data(model.index(row, column), Qt::BackgroundRole).isValid() &&
+                   model.data(model.index(row, column), Qt::ToolTipRole).toString().startsWith("Modificat"))
+          << row << "," << column;
   ASSERT_TRUE(WaitIdle());
   ASSERT_TRUE(test::ServeUntil([this] {
     return window->DeleteJob() != nullptr && window->DeleteJob()->Ended() && !window->JobRunning();
