@@ -214,20 +214,23 @@ class TRun {
     }
   }
 
-  // The rows whose first field is one of the numbers, in table order.
-  static std::vector<Bookmark> RowsNumbered(DocumentTable& table, const std::vector<std::int32_t>& numbers) {
-    std::vector<Bookmark> rows;
+  // The rows whose first field is one of `numbers` (every row without
+  // numbers), in table order.
+  static std::vector<std::size_t> RowsNumbered(const DocumentTable& table,
+                                               const std::optional<std::vector<std::int32_t>>& numbers) {
+    std::vector<std::size_t> rows;
     for (std::size_t row = 0; row < table.RowCount(); ++row) {
-      const auto n = table.IntegerAt(row, 0);
-      if (n && std::find(numbers.begin(), numbers.end(), *n) != numbers.end()) rows.push_back(table.BookmarkAt(row));
+      const auto n = numbers ? table.IntegerAt(row, 0) : std::nullopt;
+      if (!numbers || (n && std::find(numbers->begin(), numbers->end(), *n) != numbers->end())) rows.push_back(row);
     }
     return rows;
   }
 
-  static std::vector<Bookmark> AllRows(const DocumentTable& table) {
-    std::vector<Bookmark> rows;
-    for (std::size_t row = 0; row < table.RowCount(); ++row) rows.push_back(table.BookmarkAt(row));
-    return rows;
+  static std::vector<Bookmark> BookmarksOf(const DocumentTable& table, const std::vector<std::size_t>& rows) {
+    std::vector<Bookmark> marks;
+    marks.reserve(rows.size());
+    for (const std::size_t row : rows) marks.push_back(table.BookmarkAt(row));
+    return marks;
   }
 
   TJobOutcome RunJob(TJobType type, JobKind kind, DocumentTable& table, RowSelection selection) {
@@ -283,12 +286,12 @@ class TRun {
       struct stat st{};
       if (::stat(setup_.File.c_str(), &st) == 0 && !LoadFile(*table, setup_.File)) return kExitFileFailed;
       for (const std::int32_t n : *setup_.Numbers) {
-        if (!RowsNumbered(*table, {n}).empty()) continue;
+        if (!RowsNumbered(*table, std::vector<std::int32_t>{n}).empty()) continue;
         table->Append();
         table->SetInteger(0, n);
         table->Post();
       }
-      selection = RowsNumbered(*table, *setup_.Numbers);
+      selection = BookmarksOf(*table, RowsNumbered(*table, setup_.Numbers));
     }
     std::string fiscalNumber;
     if (const int status = QueryFiscalNumber(fiscalNumber); status != kExitOk) return status;
@@ -331,13 +334,7 @@ class TRun {
     auto table = NewTable(setup_.Table);
     if (!LoadFile(*table, setup_.File)) return kExitFileFailed;
     const JobKind kind = KindOf(setup_.Table, bool(setup_.Numbers));
-    std::vector<std::size_t> rows;
-    for (std::size_t row = 0; row < table->RecordCount(); ++row) {
-      const auto n = table->IntegerAt(row, 0);
-      if (!setup_.Numbers ||
-          (n && std::find(setup_.Numbers->begin(), setup_.Numbers->end(), *n) != setup_.Numbers->end()))
-        rows.push_back(row);
-    }
+    std::vector<std::size_t> rows = RowsNumbered(*table, setup_.Numbers);
     bool errors = false;
     if (setup_.CheckOnly) {
       CheckRows(kind, *table, rows, errors);
@@ -367,11 +364,7 @@ class TRun {
     const bool leftOut = CheckRows(kind, *table, rows, errors);
     report_.Errors += std::int32_t(checked - rows.size());  // the rows left out
     RowSelection selection;
-    if (leftOut || !whole) {
-      std::vector<Bookmark> marks;
-      for (const std::size_t r : rows) marks.push_back(table->BookmarkAt(r));
-      selection = std::move(marks);
-    }
+    if (leftOut || !whole) selection = BookmarksOf(*table, rows);
     const TJobOutcome outcome = RunJob(TJobType::Upload, kind, *table, std::move(selection));
     if (outcome.Errors == 0 && !outcome.Stopped && !outcome.PortFailed && !leftOut) {
       if (whole) {
@@ -399,7 +392,7 @@ class TRun {
     }
     // Each row is tried once: the delete job without a selection would send
     // a refused row again on every pass, until Stop.
-    const TJobOutcome deleted = RunJob(TJobType::Delete, 0, *table, AllRows(*table));
+    const TJobOutcome deleted = RunJob(TJobType::Delete, 0, *table, BookmarksOf(*table, RowsNumbered(*table, std::nullopt)));
     if (deleted.PortFailed) return kExitPortFailed;
     return listed.Errors + deleted.Errors > 0 ? kExitRecordErrors : kExitOk;
   }
