@@ -28,7 +28,6 @@ Clock::time_point DeadlineAfter(int timeoutMs) {
   return Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
 }
 
-
 // Sleeps without a descriptor (poll on none); signals may end it early.
 void Nap(int ms) { poll(nullptr, 0, ms); }
 

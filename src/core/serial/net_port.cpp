@@ -103,7 +103,6 @@ int Resolve(const TNetAddress& address, Clock::time_point deadline, std::vector<
   return 0;
 }
 
-
 void SetOption(int fd, int level, int name, int value) { setsockopt(fd, level, name, &value, sizeof value); }
 
 }  // namespace
