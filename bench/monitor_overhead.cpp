@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "jobs/job_thread.h"
 #include "ecr/link_port.h"
 #include "jobs_bench_support.h"
 #include "ecr/window_link.h"
@@ -31,7 +32,7 @@ int main(int argc, char** argv) {
 
   auto upload = [&] {
     const JobRun run = TimeJob([&] {
-      return std::make_unique<TLoadThread>(0, JobSetup{host, mainThread, sim.Path(), 9600, items, {}, log, LinkPort});
+      return std::make_unique<TJobThread<TLoadThread>>(0, JobSetup{host, mainThread, sim.Path(), 9600, items, {}, log, LinkPort});
     });
     if (log.Lines().back() != "Incarcare articole incheiata fara erori") std::fprintf(stderr, "upload failed\n");
     return run.wallSeconds / kItems;

@@ -85,7 +85,6 @@ void TfMain::SetJobRunning(bool running) {
   // The job has restored the actions as they were at its start; a variant
   // chosen meanwhile still has its say.
   if (!running) ApplyRules();
-  if (!running && registerMenu_ != nullptr) registerMenu_->JobEnded();
 }
 
 QString TfMain::StatusText(int panel) const {
@@ -111,7 +110,7 @@ QStringList TfMain::StatusPanelOneTexts() {
 void TfMain::FileNew() {
   const TableKind kind = CurrentTableKind();
   if (kind >= kTableCount) return;
-  if (grids_[kind] != nullptr) grids_[kind]->FinishEditing();
+  if (gridRegistry_[kind] != nullptr) gridRegistry_[kind]->FinishEditing();
   EmptyTable(*tables_[kind]);
   CurrentFileName[kind] = std::string(kNoCurrentFile);
   partialLoad_[kind] = false;
@@ -127,7 +126,7 @@ void TfMain::FileOpen() {
   // A failure of an earlier file action must not stand beside this one.
   SetStatusText(1, QString());
   try {
-    if (grids_[kind] != nullptr) grids_[kind]->FinishEditing();
+    if (gridRegistry_[kind] != nullptr) gridRegistry_[kind]->FinishEditing();
     EmptyTable(*tables_[kind]);
     CurrentFileName[kind] = PathBytes(*chosen);
     SetStatusText(0, *chosen);
@@ -150,7 +149,7 @@ void TfMain::FileSave() {
     return;
   }
   try {
-    if (grids_[kind] != nullptr) grids_[kind]->SettleTable();
+    if (gridRegistry_[kind] != nullptr) gridRegistry_[kind]->SettleTable();
     if (kind == tkSettings) settingsPage_->Commit();
     SaveTableFile(*tables_[kind], CurrentFileName[kind]);
     SetStatusText(1, kSaveDone);
@@ -166,7 +165,7 @@ void TfMain::FileSaveAs() {
   const std::optional<QString> chosen = dialogs_.SaveFileName(this, SaveDialogSpec());
   if (!chosen) return;
   try {
-    if (grids_[kind] != nullptr) grids_[kind]->SettleTable();
+    if (gridRegistry_[kind] != nullptr) gridRegistry_[kind]->SettleTable();
     if (kind == tkSettings) settingsPage_->Commit();
     const std::string path = PathBytes(*chosen);
     SaveTableFile(*tables_[kind], path);
@@ -183,8 +182,8 @@ void TfMain::FileSaveAs() {
 void TfMain::SelectAll() {
   const TableKind kind = CurrentTableKind();
   // The ECR settings page has no grid; there it does nothing.
-  if (kind >= kTableCount || grids_[kind] == nullptr) return;
-  grids_[kind]->SelectAllRows();
+  if (kind >= kTableCount || gridRegistry_[kind] == nullptr) return;
+  gridRegistry_[kind]->SelectAllRows();
 }
 
 // ---- windows opened from the window
@@ -207,7 +206,7 @@ void TfMain::ShowUserManual() {
 void TfMain::FilePrint() {
   // Always the item list, whatever page is shown; a row being typed in is
   // stored or dropped first, as a save would.
-  if (grids_[tkItems] != nullptr) grids_[tkItems]->SettleTable();
+  if (gridRegistry_[tkItems] != nullptr) gridRegistry_[tkItems]->SettleTable();
   ShowItemListReport(this, *tables_[tkItems]);
 }
 

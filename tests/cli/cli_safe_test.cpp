@@ -9,12 +9,6 @@ namespace {
 
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-const std::string kItemsHead =
-    "\"PLUCode\",\"ItemName\",\"VAT\",\"Barcode\",\"Price\",\"PriceType\",\"Stand\",\"Group\",\"Dummy\",\r\n";
-
-std::string ItemRow(int plu, const std::string& name, const std::string& price) {
-  return "\"" + std::to_string(plu) + "\",\"" + name + "\",\"1\",\"\",\"" + price + "\",\"0\",\"1\",\"1\",,\r\n";
-}
 
 class CliSafeTest : public CliTest {
  protected:

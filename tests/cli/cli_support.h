@@ -39,6 +39,13 @@ inline void WriteFile(const std::filesystem::path& p, const std::string& text) {
   std::ofstream(p, std::ios::binary) << text;
 }
 
+inline const std::string kItemsHead =
+    "\"PLUCode\",\"ItemName\",\"VAT\",\"Barcode\",\"Price\",\"PriceType\",\"Stand\",\"Group\",\"Dummy\",\r\n";
+
+inline std::string ItemRow(int plu, const std::string& name, const std::string& price) {
+  return "\"" + std::to_string(plu) + "\",\"" + name + "\",\"1\",\"\",\"" + price + "\",\"0\",\"1\",\"1\",,\r\n";
+}
+
 class CliTest : public ::testing::Test {
  protected:
   void SetUp() override {

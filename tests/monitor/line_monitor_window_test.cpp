@@ -160,6 +160,8 @@ TEST_F(LineMonitorWindowTest, APortWithoutPermissionShowsTheReason) {
   if (root) setfsuid(65534);
   dialogs.QueueAnswer(TMessageAnswer::Yes);
   window->aImportAll->trigger();
+  // The query runs on this thread, handed over by the engine's.
+  ASSERT_TRUE(test::ServeUntil([this] { return window->LastRun() != nullptr && window->LastRun()->Ended(); }));
   if (root) setfsuid(0);
   chmod(port.c_str(), before.st_mode & 07777);
 

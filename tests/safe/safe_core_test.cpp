@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "engine/engine.h"
 #include "jobs/job_fixture.h"
 #include "safe/exchange_store.h"
 #include "safe/register_backup.h"
@@ -28,7 +29,23 @@ class SafeTest : public JobTest {
     JobTest::TearDown();
     fs::remove_all(dir);
   }
-  TTableRun::Link Link() { return {host, mainThread, port, 9600, log, LinkPort}; }
+  // Answers every question yes and leaves rows with errors out, as a command line does.
+  struct TYesFace final : IEngineEvents, IEngineQuestions {
+    void Event(const TEngineEvent& e) override { events.push_back(e); }
+    TRowsWithErrors RowsWithErrors(const std::vector<std::string>&) override { return TRowsWithErrors::SendGood; }
+    void CheckWarnings(const std::vector<std::string>&) override {}
+    bool Confirm(TQuestion, const std::string&) override { return true; }
+    std::vector<TEngineEvent> events;
+  };
+  std::unique_ptr<TEngine> Engine(int variant) {
+    LinkSettings.PortName = port;
+    LinkSettings.Speed = 9600;
+    TEngineOptions options;
+    options.Variant = variant;
+    options.CopyFolder = (dir / "copies").string();
+    return std::make_unique<TEngine>(TEngineLink{host, mainThread, LinkPort, log}, face, face, options);
+  }
+  TYesFace face;
   fs::path dir;
 };
 
@@ -79,10 +96,13 @@ TEST_P(SafeBackup, BackupOfTheSampleRegisterRestoresIntoAnEmptyOne) {
     if (panel == 1) panels.push_back(text);
   };
 
-  TTableRun backupRun(Link(), kBackupTexts);
-  const BackupOutcome backup = RunBackup(backupRun, dir.string(), variant, "RO1234567", 1, port);
-  ASSERT_TRUE(backup.Ok) << backupRun.Verdict();
+  const TOutcome backup = Engine(variant)->Backup((dir / "backup").string());
+  ASSERT_EQ(backup.Kind, TOutcomeKind::Done) << log.Lines().back();
   const std::vector<TableKind> tables = DownloadableTables(variant);
+  // One verdict for the whole run, the start of each table's download beside it.
+  EXPECT_EQ(std::count_if(face.events.begin(), face.events.end(),
+                          [](const TEngineEvent& e) { return e.Kind == TEventKind::Verdict; }),
+            1);
   EXPECT_EQ(log.Lines().front(), "Salvare completa casa - start");
   EXPECT_EQ(log.Lines().back(), "Salvare completa casa incheiata fara erori");
   EXPECT_EQ(std::count(log.Lines().begin(), log.Lines().end(), "Descarcare articole - start"),
@@ -91,6 +111,7 @@ TEST_P(SafeBackup, BackupOfTheSampleRegisterRestoresIntoAnEmptyOne) {
   EXPECT_TRUE(std::any_of(panels.begin(), panels.end(),
                           [&](const std::string& p) { return p.rfind(firstProgress, 0) == 0; }));
 
+  dir /= "backup";
   const std::optional<RegisterInfo> info = ReadRegisterInfo(dir.string());
   ASSERT_TRUE(info);
   EXPECT_EQ(info->FiscalNumber, "RO1234567");
@@ -115,9 +136,8 @@ TEST_P(SafeBackup, BackupOfTheSampleRegisterRestoresIntoAnEmptyOne) {
   StartSim({}, simVariant);
   RestorePlan plan = PlanRestore(dir.string(), variant);
   EXPECT_EQ(plan.Tables.size(), UploadableTables(variant).size());
-  TTableRun restoreRun(Link(), kRestoreTexts);
-  RunRestore(restoreRun, plan, variant);
-  EXPECT_EQ(restoreRun.Verdict(), "Restaurare casa incheiata fara erori");
+  EXPECT_EQ(Engine(variant)->Restore(dir.string()).Kind, TOutcomeKind::Done);
+  EXPECT_EQ(log.Lines().back(), "Restaurare casa incheiata fara erori");
   for (TableKind k : UploadableTables(variant)) {
     DocumentTable back{TableDefinition(k)};
     Opened(back);

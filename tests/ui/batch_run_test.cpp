@@ -183,8 +183,8 @@ TEST_F(BatchWindowTest, ADownloadWhoseRegisterStopsAnsweringGivesUpAndSavesWhatI
   });
   RunBatch(true, 0, Path("sales.csv"));
   unplug.join();
-  ASSERT_NE(window->DownloadJob(), nullptr);
-  EXPECT_EQ(window->DownloadJob()->Kind(), 1);
+  ASSERT_NE(window->LastRun(), nullptr);
+  EXPECT_EQ(window->LastJobKind(), 1);
   const Lines log = LogLines();
   const auto errors = std::count_if(log.begin(), log.end(),
                                     [](const std::string& l) { return l.rfind("Eroare la descarcare articol: ", 0) == 0; });
@@ -223,7 +223,7 @@ TEST_F(BatchWindowTest, StopDuringABatchDownloadSavesWhatWasReadSoFar) {
   const std::size_t lines = LineCount(test::ReadFileBytes(Path("sales.csv")));
   EXPECT_GE(lines, 2u);
   EXPECT_LT(lines, 1 + StoredCount(SimTable::Items));
-  EXPECT_EQ(window->DownloadJob()->Kind(), 101);
+  EXPECT_EQ(window->LastJobKind(), 101);
 }
 
 TEST_F(BatchWindowTest, AnUploadRunsOnceAndItsFailuresGoThroughTheBoxes) {
@@ -232,7 +232,7 @@ TEST_F(BatchWindowTest, AnUploadRunsOnceAndItsFailuresGoThroughTheBoxes) {
   ASSERT_EQ(dialogs.Messages().size(), 1u);
   EXPECT_EQ(dialogs.Messages()[0].Kind, TMessageKind::Error);
   EXPECT_EQ(dialogs.Messages()[0].Text, "Nu se poate deschide fisierul specificat!");
-  EXPECT_EQ(window->UploadJob(), nullptr);
+  EXPECT_EQ(window->LastRun(), nullptr);
   // A later activation does not run it again.
   window->show();
   window->activateWindow();

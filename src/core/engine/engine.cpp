@@ -248,6 +248,7 @@ TJobResult TEngine::RunJob(int type, JobKind job, DocumentTable& table, RowSelec
   JobSetup setup{adapter, link_.MainThread, s.PortName, s.Speed, table, std::move(selection), link_.Log, link_.Link,
                  &adapter};
   std::unique_ptr<TTransferJob> held;
+  if (type != kDelete) lastJobKind_.store(job);
   switch (type) {
     case kUpload: held = std::make_unique<TLoadThread>(job, std::move(setup)); break;
     case kDownload: held = std::make_unique<TSaveThread>(job, std::move(setup)); break;

@@ -94,6 +94,8 @@ class TEngine {
   // Any thread: the job in hand stops before its next record and no other starts.
   void RequestStop();
   bool StopRequested() const { return stop_.load(); }
+  // The JobKind of the last upload or download job the engine ran (0: none).
+  JobKind LastJobKind() const { return lastJobKind_.load(); }
 
   // The fiscal number query alone; the number goes into the link's
   // Settings.FiscalNumber and the outcome.
@@ -169,6 +171,7 @@ class TEngine {
   std::mutex jobMutex_;
   TTransferJob* job_ = nullptr;  // the job in hand
   std::int32_t errors_ = 0;      // error events of the operation
+  std::atomic<JobKind> lastJobKind_{0};
 };
 
 // The copy could not be kept: said once per table.
