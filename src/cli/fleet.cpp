@@ -36,7 +36,12 @@ std::string FolderProblem(const std::string& dir) {
   struct stat st{};
   if (::stat(dir.c_str(), &st) != 0) return "dosarul " + dir + " nu exista";
   if (!S_ISDIR(st.st_mode)) return dir + " nu este un dosar";
-  if (::access(dir.c_str(), W_OK | X_OK) != 0) return "in dosarul " + dir + " nu se poate scrie";
+#ifdef _WIN32
+  constexpr int kMode = W_OK;  // no search right to ask for
+#else
+  constexpr int kMode = W_OK | X_OK;
+#endif
+  if (::access(dir.c_str(), kMode) != 0) return "in dosarul " + dir + " nu se poate scrie";
   return {};
 }
 

@@ -210,7 +210,9 @@ int Run(int argc, char** argv, TStopSignal& stop) {
 int main(int argc, char** argv) {
   // A reader that goes away (| head) must not end the run before it saves
   // its files: the write fails instead, and the status says so.
+#ifdef SIGPIPE
   std::signal(SIGPIPE, SIG_IGN);
+#endif
   static TStopSignal stop;
   WatchSignals(stop);
   const int status = Run(argc, argv, stop);
