@@ -151,10 +151,23 @@ std::string UnknownOption(int argc, char** argv, int optopt) {
   if (!arg.starts_with("--")) return "Optiune necunoscuta: -" + std::string(1, char(optopt));
   const std::size_t eq = arg.find('=');
   const std::string name(arg.substr(0, eq));
-  if (eq != std::string_view::npos)
-    for (const option& o : kLongOptions)
-      if (o.name && o.has_arg == no_argument && std::string_view(o.name).starts_with(name.substr(2)))
-        return "Optiunea --" + std::string(o.name) + " nu primeste o valoare";
+  if (eq != std::string_view::npos) {
+    // The option meant: the one of that name, or the only one it begins.
+    const option* meant = nullptr;
+    int begun = 0;
+    for (const option& o : kLongOptions) {
+      if (!o.name || !std::string_view(o.name).starts_with(name.substr(2))) continue;
+      if (name.substr(2) == o.name) {
+        meant = &o;
+        begun = 1;
+        break;
+      }
+      meant = &o;
+      ++begun;
+    }
+    if (begun == 1 && meant->has_arg == no_argument)
+      return "Optiunea --" + std::string(meant->name) + " nu primeste o valoare";
+  }
   return "Optiune necunoscuta: " + name;
 }
 
@@ -191,9 +204,11 @@ TCliRequest ParseCommandLine(const std::vector<std::string>& args) {
       r.Command = TCommand::Version;
       return r;
     }
-    // A value given as the next argument is that argument itself.
+    // A value given as the next argument is that argument itself; an
+    // option there means the value was left out, and so does "--port=".
     if (optarg && optarg == argv[optind - 1] && LooksLikeOption(optarg))
       throw UsageError("Lipseste valoarea pentru " + OptionName(c, argv[optind - 2]));
+    if (optarg && *optarg == '\0') throw UsageError("Lipseste valoarea pentru " + OptionName(c, argv[optind - 1]));
     const std::string option = OptionName(c, "--");
     const std::string value = optarg ? optarg : "";
     switch (c) {

@@ -83,6 +83,7 @@ TEST(CliParse, TheUsualConventionsHoldAndAMissingValueIsNamed) {
   EXPECT_EQ(message({"fiscal", "-p", "-j"}), "Lipseste valoarea pentru -p");
   EXPECT_EQ(message({"fiscal", "--speed"}), "Lipseste valoarea pentru --speed");
   EXPECT_EQ(message({"fiscal", "--logic", "-3"}), "Numarul logic trebuie sa fie intre 1 si 99");  // a value
+  EXPECT_EQ(message({"fiscal", "--config="}), "Lipseste valoarea pentru --config");
   EXPECT_EQ(message({"fiscal", "--json=yes"}), "Optiunea --json nu primeste o valoare");
   EXPECT_EQ(message({"fiscal", "--frobnicate=1"}), "Optiune necunoscuta: --frobnicate");
   EXPECT_EQ(message({"fiscal", "-x"}), "Optiune necunoscuta: -x");
