@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
-#include <sstream>
 #include <optional>
+#include <sstream>
 #include <thread>
 
 #include "cli/cli_options.h"
@@ -200,8 +200,10 @@ int Run(int argc, char** argv, TStopSignal& stop) {
   setup.Changed = request.Changed;
   setup.Force = request.Force;
   // A download whose file could not be saved is not started: what it read would be lost.
-  if (const std::string why = OutputProblem(setup); !why.empty())
-    return RefuseRun(setup, "Nu s-a cerut nimic casei de marcat: " + why, output).Status;
+  if (std::string why = OutputProblem(setup); !why.empty()) {
+    why[0] = AsciiUpper(why[0]);
+    return RefuseRun(setup, why + "; nu s-a cerut nimic casei de marcat", output).Status;
+  }
   return RunCommand(setup, output, stop).Status;
 }
 
