@@ -4,6 +4,8 @@
 // table holds them (Windows-1250), "." as decimal point whatever the user's
 // regional settings. Errors are the TableFileError family (table_errors.h).
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "tables/document_table.h"
 #include "tables/table_file_system.h"
@@ -33,6 +35,12 @@ void LoadTableFile(DocumentTable& table, const std::string& path);
 // Loads from bytes already in memory (the same rules; used by the fuzzer and
 // by the tests of the reading rules).
 void LoadTableFromBytes(DocumentTable& table, std::string_view bytes);
+
+// The values of one line, split as the reader splits a line of a table file:
+// a quoted value loses its quotes and its doubled quotes become single, an
+// unquoted one is taken as it stands; no escape is undone. For the other
+// comma-separated files of the program (a plan of registers).
+std::vector<std::string> TableFileLineValues(std::string_view line);
 
 // Removes every record at once.
 void EmptyTable(DocumentTable& table);

@@ -283,6 +283,18 @@ class FileDescriptor {
 
 }  // namespace
 
+std::vector<std::string> TableFileLineValues(std::string_view line) {
+  std::vector<std::string> values;
+  ValueReader reader(line);
+  std::string scratch;
+  while (!reader.AtEnd()) {
+    std::string_view value;
+    reader.Next(value, scratch);
+    values.emplace_back(value);
+  }
+  return values;
+}
+
 void LoadTableFromBytes(DocumentTable& table, std::string_view bytes) {
   if (!table.IsOpen()) throw TableUsageError("table is not open");
   table.Post();
