@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "jobs/job_fixture.h"
+#include "safe/backup_check.h"
 #include "safe/exchange_store.h"
 #include "safe/register_backup.h"
 #include "safe/table_compare.h"
@@ -115,6 +116,11 @@ TEST_P(SafeBackup, BackupOfTheSampleRegisterRestoresIntoAnEmptyOne) {
   StartSim({}, simVariant);
   RestorePlan plan = PlanRestore(dir.string(), variant);
   EXPECT_EQ(plan.Tables.size(), UploadableTables(variant).size());
+  // What a backup writes passes its check, which plans the same tables.
+  const BackupCheck check = CheckBackup(dir.string(), variant);
+  ASSERT_TRUE(check.Sound()) << check.Reasons.front();
+  ASSERT_EQ(check.Plan.Tables.size(), plan.Tables.size());
+  EXPECT_EQ(check.Plan.Records(), plan.Records());
   TTableRun restoreRun(Link(), kRestoreTexts);
   RunRestore(restoreRun, plan, variant);
   EXPECT_EQ(restoreRun.Verdict(), "Restaurare casa incheiata fara erori");
