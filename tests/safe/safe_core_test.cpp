@@ -191,7 +191,8 @@ TEST_F(SafeTest, TheCopyHoldsWhatTheRegisterHoldsAsFarAsKnownAndNoMore) {
   const RegisterId id{"RO1", 1};
   DocumentTable items{TableDefinition(tkItems)};
   Opened(items);
-  for (const char* plu : {"5", "6", "7", "8"}) AddRow(items, {plu, std::string("ART") + plu, "1", "", "1", "0", "1", "1", ""});
+  for (const char* plu : {"5", "6", "7", "8"})
+    AddRow(items, {plu, std::string("ART") + plu, "1", "", "1", "0", "1", "1", ""});
   ASSERT_TRUE(store.Keep(id, items, 1000));
   DocumentTable copy{TableDefinition(tkItems)};
   const CopyStatus future = store.Load(id, tkItems, copy, 999);
@@ -199,6 +200,14 @@ TEST_F(SafeTest, TheCopyHoldsWhatTheRegisterHoldsAsFarAsKnownAndNoMore) {
   EXPECT_FALSE(std::optional<std::time_t>(future));
   EXPECT_EQ(copy.RecordCount(), 0u);
   EXPECT_EQ(CopyStatusLine(future).rfind("Copia ultimului schimb cu aceasta casa poarta o ora viitoare (", 0), 0u);
+
+  EXPECT_FALSE(store.Amend(id, tkItems, [](DocumentTable&) {}, 999));  // the future copy is dropped
+  EXPECT_EQ(store.Load(id, tkItems, copy, 999).State, CopyState::None);
+  EXPECT_TRUE(store.Amend(id, tkItems, [](DocumentTable&) { FAIL() << "no copy to amend"; }, 1000));
+  // From nothing, a whole upload of which every row was acknowledged.
+  ASSERT_TRUE(store.Amend(id, tkItems, [&](DocumentTable& c) {
+    ApplyUploadToCopy(c, items, {0, 1, 2, 3}, {});
+  }, 1000, true));
 
   // A delete removed 6; an upload: 5 acknowledged with a new price, 7 sent
   // but never acknowledged (the register may hold either), 8 not sent.

@@ -146,14 +146,25 @@ CopyStatus TExchangeStore::Load(const RegisterId& id, TableKind kind, DocumentTa
 }
 
 bool TExchangeStore::Amend(const RegisterId& id, TableKind kind,
-                           const std::function<void(DocumentTable& copy)>& change, std::time_t when) {
+                           const std::function<void(DocumentTable& copy)>& change, std::time_t when,
+                           bool fromEmpty) {
   if (kind >= kTableCount) return true;
   DocumentTable copy(TableDefinition(kind));
-  const CopyStatus status = Load(id, kind, copy, when);
-  if (status.State == CopyState::None) return true;
-  if (!status.Known()) {
-    Forget(id, kind);
-    return false;
+  const CopyStatus status = Load(id, kind, copy, when);  // `copy` stays empty unless present
+  switch (status.State) {
+    case CopyState::Present:
+      break;
+    case CopyState::None:
+      if (!fromEmpty) return true;
+      break;
+    case CopyState::Future:
+    case CopyState::Unreadable:
+      if (fromEmpty) break;
+      Forget(id, kind);
+      return false;
+    case CopyState::Unwritable:
+      Forget(id, kind);
+      return false;
   }
   change(copy);
   return Keep(id, copy, when);

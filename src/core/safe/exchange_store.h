@@ -70,11 +70,16 @@ class TExchangeStore {
   // known). True when no copy is left, also when there was none.
   bool Forget(const RegisterId& id, TableKind kind);
   // After a run that changed part of a table: a present copy takes `change`
-  // and is kept again; a copy in any other state is removed. True when what
-  // is left is the register's state as known (the amended copy, or none);
-  // false when a copy that may be stale could not be removed.
+  // and is kept again; a copy in any other state is removed. With
+  // `fromEmpty`, where no copy can be trusted (none, from the future,
+  // unreadable) `change` is made to an empty one, which is then kept: what
+  // the register acknowledged or sent is known whatever came before, and a
+  // record the copy lacks is sent in full by the next upload of the changes.
+  // True when the copy took the change, or there was none and `fromEmpty`
+  // is not set; false when it could not be kept (it is then removed when
+  // that can be done; a copy left behind reads as Unwritable).
   bool Amend(const RegisterId& id, TableKind kind, const std::function<void(DocumentTable& copy)>& change,
-             std::time_t when = std::time(nullptr));
+             std::time_t when = std::time(nullptr), bool fromEmpty = false);
 
  private:
   std::string root_;
