@@ -238,6 +238,7 @@ TCliRequest ParseCommandLine(const std::vector<std::string>& args) {
         const auto v = VariantFromName(value);
         if (!v) throw UsageError("Varianta trebuie sa fie A sau S: '" + value + "'");
         r.Variant = *v;
+        r.VariantGiven = true;
         break;
       }
       case 'n': r.Numbers = ParseNumberList(value); break;

@@ -37,6 +37,7 @@ struct TCliRequest {
   std::string ConfigPath;  // empty: Vestok.ini beside the executable
   bool Json = false;
   int Variant = 0;  // 0 "Seria A", 1 "Standard"
+  bool VariantGiven = false;  // --variant was on the line
   TableKind Table = tkNone;
   std::string File;  // the table file, or the plan of a fleet
   std::optional<std::vector<std::int32_t>> Numbers;

@@ -177,7 +177,9 @@ class TRun {
         return engine_.Detect(setup_.Ports, setup_.Speeds, setup_.LogicFrom, setup_.LogicTo);
       case TCommand::LinkTest: return engine_.LinkTest(setup_.Blocks.value_or(settings_.TestCmd));
       case TCommand::Backup: return engine_.Backup(setup_.File);
-      case TCommand::Restore: return engine_.Restore(setup_.File, setup_.Force);
+      case TCommand::Restore:
+        return engine_.Restore(setup_.File, setup_.Force,
+                               setup_.VariantGiven ? std::optional<int>(setup_.Variant) : std::nullopt);
       default: return Failed(TOutcomeKind::Refused, "Comanda necunoscuta");
     }
   }

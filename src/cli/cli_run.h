@@ -45,6 +45,7 @@ struct TRunSetup {
   TCommand Command = TCommand::Fiscal;
   TableKind Table = tkNone;
   int Variant = 0;
+  bool VariantGiven = false;  // a restore takes the backup's own variant unless one was asked for
   std::string File;
   std::optional<std::vector<std::int32_t>> Numbers;
   TLinkSettings Settings;  // this register's own settings

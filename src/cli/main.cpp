@@ -188,6 +188,7 @@ int Run(int argc, char** argv, TStopSignal& stop) {
   setup.Command = request.Command;
   setup.Table = request.Table;
   setup.Variant = request.Variant;
+  setup.VariantGiven = request.VariantGiven;
   setup.File = request.File;
   setup.Numbers = request.Numbers;
   setup.Settings = settings;

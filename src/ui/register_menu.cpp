@@ -96,8 +96,12 @@ void TRegisterMenu::Restore() {
   RegisterChanging(tkNone);
   w_.StartOperation(kTagRegisterRun, [folder](TEngine& engine) { return engine.Restore(folder); },
                     [this](const TOutcome& o) {
-                      if (o.Kind == TOutcomeKind::Refused && o.FiscalNumber.empty())
-                        w_.Dialogs().Message(&w_, TMessageKind::Error, kRestoreEmpty, TMessageButtons::Ok);
+                      if (o.Kind != TOutcomeKind::Refused || !o.FiscalNumber.empty()) return;
+                      // Nothing was sent: every reason in one box.
+                      std::string reasons;
+                      for (const std::string& r : o.Reasons) reasons += (reasons.empty() ? "" : "\n") + r;
+                      w_.Dialogs().Message(&w_, TMessageKind::Error, reasons.empty() ? kRestoreEmpty : Q(reasons),
+                                           TMessageButtons::Ok);
                     });
 }
 

@@ -116,9 +116,11 @@ class TEngine {
   TOutcome DeleteItems(DocumentTable& items, RowSelection rows, bool listFirst = false);
   // Every table the variant downloads into `folder`, with register.txt.
   TOutcome Backup(const std::string& folder);
-  // The backup in `folder` into the register. `force`: into a register with
-  // another fiscal number too (otherwise the face is asked).
-  TOutcome Restore(const std::string& folder, bool force = false);
+  // The backup in `folder` into the register, under the backup's own variant
+  // (`variantAsked`, when given, must be it). Nothing is sent unless the
+  // whole backup is sound; a refusal names every reason. `force`: into a
+  // register with another fiscal number too (otherwise the face is asked).
+  TOutcome Restore(const std::string& folder, bool force = false, std::optional<int> variantAsked = std::nullopt);
   // The register's records of `table`'s kind downloaded into `registerTable`
   // and compared with `table`.
   TOutcome Compare(DocumentTable& table, DocumentTable& registerTable, TCompareResult& result);
