@@ -106,13 +106,29 @@ void TTableGrid::OnTableCurrentChanged(int row) {
   if (row < 0 || row >= model_->rowCount()) return;
   const QModelIndex now = currentIndex();
   if (now.isValid() && now.row() == row) return;
-  following_ = true;
+  // A record made current from outside the grid (a quick search, a job)
+  // becomes the selection, as a click or an arrow key would make it: the
+  // selective actions and Ctrl+Delete act on the rows shown highlighted.
+  SelectRowAlone(row);
+}
+
+void TTableGrid::SelectRowAlone(int row) {
+  if (row < 0 || row >= model_->rowCount() || model_->columnCount() == 0) return;
+  const QModelIndex now = currentIndex();
   const int column = now.isValid() ? now.column() : 0;
-  // A record made current from outside the grid (a quick search) becomes the
-  // selection, as a click or an arrow key would make it: the selective
-  // actions and Ctrl+Delete act on the rows shown highlighted.
-  selectionModel()->setCurrentIndex(model_->index(row, column), CurrentRowSelection());
-  following_ = false;
+  movedByProgram_ = true;
+  // Through the view rather than its selection model: the view then also
+  // takes the row as the anchor that Shift+arrow and Shift+click extend
+  // from, instead of the row clicked before the move.
+  setCurrentIndex(model_->index(row, column));
+  movedByProgram_ = false;
+}
+
+QItemSelectionModel::SelectionFlags TTableGrid::selectionCommand(const QModelIndex& index,
+                                                                 const QEvent* event) const {
+  // A move by the program ignores the keys held down at that moment.
+  if (movedByProgram_) return CurrentRowSelection();
+  return QTableView::selectionCommand(index, event);
 }
 
 void TTableGrid::FinishEditing() {
