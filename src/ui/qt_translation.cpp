@@ -20,18 +20,18 @@ bool InstallQtTranslation(QCoreApplication& app, const QString& folder) {
     delete translator;
   }
   // Qt has no Romanian of its own here: the program's, built in.
-  return InstallBuiltInQtTranslation(app);
+  return InstallBuiltInQtTranslation(app) != nullptr;
 }
 
-bool InstallBuiltInQtTranslation(QCoreApplication& app) {
+QTranslator* InstallBuiltInQtTranslation(QCoreApplication& app) {
   InitVestokTranslations();
   auto* translator = new QTranslator(&app);
   if (!translator->load(QStringLiteral(":/translations/vestok_qtbase_ro.qm"))) {
     delete translator;
-    return false;
+    return nullptr;
   }
   QCoreApplication::installTranslator(translator);
-  return true;
+  return translator;
 }
 
 QIcon VestokIcon() {

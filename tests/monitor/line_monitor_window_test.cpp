@@ -257,7 +257,6 @@ TEST_F(LineMonitorWindowTest, WritesAScreenshotWhenAsked) {
   StartSim();
   ShowWindow();
   TfLineMonitor* monitor = OpenMonitor();
-  monitor->resize(1100, 520);
   window->ShowTablePage(tkOperators);
   RunConfirmed(window->aImportAll);
   TLinkMonitor::Instance().Drain();

@@ -280,6 +280,13 @@ TEST_F(WindowTrustTest, TheStatusBarKeepsItsPanelsAndTheirTextsWhole) {
   EXPECT_GE(p1->width(), 200);
   EXPECT_GT(p0->width(), 100);
   EXPECT_LE(p0->width() + p1->width() + p2->width(), 800);
+  // A longer verdict widens panel 1 so that it reads whole; panel 0 gives way.
+  const QString verdict = "Descarcare pentru comparare incheiata fara erori";
+  window->SetStatusText(1, verdict);
+  QApplication::processEvents();
+  EXPECT_LE(p1->fontMetrics().horizontalAdvance(verdict), p1->contentsRect().width());
+  EXPECT_LE(p0->width() + p1->width() + p2->width(), 800);
+  EXPECT_GE(p2->width(), p2->minimumWidth());
 
   // A hint over the toolbar leaves the panels as they were.
   window->SetStatusText(1, "Salvare fisier terminata cu succes.");
@@ -344,6 +351,12 @@ TEST_F(WindowTrustTest, EveryCaptionAndColumnTitleIsWholeAt800By600) {
     }
     if (kind == tkItems) {
       EXPECT_LE(total, grid->viewport()->width());
+    }
+    // An integer column shows the widest value it can hold, not "2147...".
+    for (int c = 0; c < header->count(); ++c) {
+      const FieldDef& def = grid->Table().Fields()[std::size_t(grid->Model()->FieldOfColumn(c))];
+      if (def.type != FieldType::Integer || grid->Model()->IsPriceTypeColumn(c)) continue;
+      EXPECT_GT(header->sectionSize(c), grid->fontMetrics().horizontalAdvance("-2147483648") + 6) << def.name;
     }
   }
   // A header line of 40 characters shows whole.
