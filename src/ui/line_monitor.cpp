@@ -109,6 +109,9 @@ QVariant TMonitorModel::data(const QModelIndex& index, int role) const {
   }
   if (role == Qt::TextAlignmentRole && (index.column() == ColTime || index.column() == ColRegister))
     return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+  // A frame's text and bytes may be longer than their column: the tooltip has them whole.
+  if (role == Qt::ToolTipRole && (index.column() == ColText || index.column() == ColBytes))
+    return data(index, Qt::DisplayRole);
   if (role != Qt::DisplayRole) return {};
   switch (index.column()) {
     case ColTime: return QString::number(line.TimeMs - base_, 'f', 3);
