@@ -59,6 +59,23 @@ int TDeviceTextMeasure::Width(std::string_view text, double points) const {
   return int(std::ceil(Metrics(points).horizontalAdvance(FromCp1250(text)) / unitsPerMm_ * kHundredthsPerMm));
 }
 
+const std::array<double, 256>& TDeviceTextMeasure::CharWidths(double points) const {
+  const int key = int(std::lround(points * 2));
+  auto found = charWidths_.find(key);
+  if (found != charWidths_.end()) return found->second;
+  std::array<double, 256>& widths = charWidths_[key];
+  const QFontMetricsF& metrics = Metrics(points);
+  for (int b = 0; b < 256; ++b) widths[std::size_t(b)] = metrics.horizontalAdvance(QChar(Cp1250ToUnicode((unsigned char)b)));
+  return widths;
+}
+
+int TDeviceTextMeasure::ApproximateWidth(std::string_view text, double points) const {
+  const std::array<double, 256>& widths = CharWidths(points);
+  double sum = 0;
+  for (char c : text) sum += widths[(unsigned char)c];
+  return int(std::ceil(sum / unitsPerMm_ * kHundredthsPerMm));
+}
+
 int TDeviceTextMeasure::LineHeight(double points) const {
   return int(std::ceil(Metrics(points).lineSpacing() / unitsPerMm_ * kHundredthsPerMm));
 }

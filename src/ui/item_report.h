@@ -3,6 +3,7 @@
 // PDF file or an image, and shows them in Qt's print preview, from which the
 // user zooms, pages, sets up the printer, prints, or saves a PDF.
 #include <QString>
+#include <array>
 #include <map>
 #include <memory>
 #include <vector>
@@ -31,12 +32,16 @@ class TDeviceTextMeasure final : public IReportTextMeasure {
   ~TDeviceTextMeasure() override;
   int Width(std::string_view text, double points) const override;
   int LineHeight(double points) const override;
+  // The sum of the characters' own advances (no kerning).
+  int ApproximateWidth(std::string_view text, double points) const override;
 
  private:
   const QFontMetricsF& Metrics(double points) const;
+  const std::array<double, 256>& CharWidths(double points) const;
   QPaintDevice* device_;
   qreal unitsPerMm_;
   mutable std::map<int, std::unique_ptr<QFontMetricsF>> metrics_;  // by half points
+  mutable std::map<int, std::array<double, 256>> charWidths_;       // by half points, per byte
 };
 
 // Paints page `page` of `layout`. `unitsPerMm` converts millimetres to the

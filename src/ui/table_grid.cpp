@@ -116,7 +116,10 @@ void TTableGrid::OnTableCurrentChanged(int row) {
   // A record made current from outside the grid (a quick search, a job)
   // becomes the selection, as a click or an arrow key would make it: the
   // selective actions and Ctrl+Delete act on the rows shown highlighted.
+  // The table is there already: the view's move must not move it again.
+  following_ = true;
   SelectRowAlone(row);
+  following_ = false;
 }
 
 void TTableGrid::SelectRowAlone(int row) {

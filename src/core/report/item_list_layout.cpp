@@ -48,27 +48,46 @@ struct TColumnNeeds {
   std::array<int, kColumns> headingWord{};  // its widest word
 };
 
+// How many of a column's widest values (by the estimate) are measured exactly.
+constexpr std::size_t kWidestCandidates = 6;
+
 TColumnNeeds MeasureColumns(const DocumentTable& items, const IReportTextMeasure& measure, char separator) {
   TColumnNeeds needs;
   const auto fields = ColumnFields(items);
-  std::array<int, kColumns> widest{};
+  // Per column the widest values by the estimate, widest first.
+  std::array<std::vector<std::pair<int, std::string>>, kColumns> candidates;
   const std::size_t count = items.IsOpen() ? items.RecordCount() : 0;
   for (std::size_t row = 0; row < count; ++row)
     for (std::size_t c = 0; c < kColumns; ++c) {
       if (fields[c] < 0) continue;
       std::string text = ItemListValueText(items, row, fields[c], separator);
       if (text.empty()) continue;
-      const int width = measure.Width(text, kReportFontPoints);
-      if (width > widest[c]) {
-        widest[c] = width;
-        needs.widestValue[c] = std::move(text);
-      }
+      auto& best = candidates[c];
+      const int estimate = measure.ApproximateWidth(text, kReportFontPoints);
+      if (best.size() == kWidestCandidates && estimate <= best.back().first) continue;
+      const auto at = std::find_if(best.begin(), best.end(), [&](const auto& b) { return b.first < estimate; });
+      best.insert(at, {estimate, std::move(text)});
+      if (best.size() > kWidestCandidates) best.pop_back();
     }
   for (std::size_t c = 0; c < kColumns; ++c) {
+    int widest = 0;
+    for (auto& [estimate, text] : candidates[c]) {
+      const int width = measure.Width(text, kReportFontPoints);
+      if (width > widest) {
+        widest = width;
+        needs.widestValue[c] = text;
+      }
+    }
     needs.heading[c] = measure.Width(kItemListColumns[c].heading, kReportFontPoints);
     needs.headingWord[c] = WidestWord(kItemListColumns[c].heading, kReportFontPoints, measure);
   }
   return needs;
+}
+
+// Whether `text` fits `width` at `points`; the estimate answers where it is clearly short.
+bool FitsWidth(std::string_view text, int width, double points, const IReportTextMeasure& measure) {
+  if (measure.ApproximateWidth(text, points) * 105 / 100 + 10 <= width) return true;
+  return measure.Width(text, points) <= width;
 }
 
 // The columns at `points`, each wrapping column held to `limit` where one is
@@ -142,7 +161,7 @@ int NarrowestWrap(const TColumnNeeds& needs, const IReportTextMeasure& measure, 
 
 std::size_t LinesOf(std::string_view text, const TReportColumnPlace& place, double points,
                     const IReportTextMeasure& measure) {
-  if (!place.wraps || measure.Width(text, points) <= place.width) return 1;
+  if (!place.wraps || FitsWidth(text, place.width, points, measure)) return 1;
   return WrapReportText(text, place.width, points, measure).size();
 }
 
@@ -277,7 +296,7 @@ std::vector<TReportText> ItemListPageTexts(const DocumentTable& items, const TIt
   auto add = [&](std::size_t c, int top, std::string_view value, double points) {
     const TReportColumnPlace& place = layout.columns[c];
     const int left = kReportMargin + place.offset;
-    if (!place.wraps || measure.Width(value, points) <= place.width) {
+    if (!place.wraps || FitsWidth(value, place.width, points, measure)) {
       texts.push_back({left, top, place.width, false, std::string(value), points});
       return;
     }
