@@ -22,7 +22,7 @@ class TIntegerFieldValidator : public QValidator {
 // A text cell of a table that is uploaded: at most `width` characters and none
 // that break a record on the wire (";" separates its fields, CR and LF end a
 // line, 0x06, 0x11 and 0x13 steer the link), no TAB, and none that the
-// register's code page lacks ("Я" would reach it as "?"). The Romanian
+// register's code page lacks (a Cyrillic letter would reach it as "?"). The Romanian
 // letters with a comma below are taken: they are sent as the cedilla ones.
 class TTextFieldValidator : public QValidator {
  public:
