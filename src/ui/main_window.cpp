@@ -325,7 +325,8 @@ void TfMain::CreateStatusBar() {
   StatusBar->setObjectName("StatusBar");
   StatusBar->setSizeGripEnabled(true);
   // Panel 0 is at most 300 pixels and cuts a long path in the middle; panel 1
-  // is at least 200 and as wide as its longest fixed text; panel 2 takes the
+  // is at least 200 and as wide as its longest fixed text, and widens for a
+  // longer one (a verdict of the register menu); panel 2 takes the
   // rest, at least the stop hint. Every text stays whole at the default font.
   for (int i = 0; i < 3; ++i) {
     auto* panel = new TStatusPanel(i == 0, StatusBar);
@@ -336,6 +337,7 @@ void TfMain::CreateStatusBar() {
   panels_[0]->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
   StatusBar->addWidget(panels_[0], 0);
   panels_[1]->setFixedWidth(std::max(200, PanelWidthFor(*panels_[1], StatusPanelOneTexts())));
+  static_cast<TStatusPanel*>(panels_[1])->SetGrowsToFit(true);
   StatusBar->addWidget(panels_[1], 0);
   const std::string stopped = StoppedByUserLine(99999);
   panels_[2]->setMinimumWidth(PanelWidthFor(*panels_[2], {QString::fromLatin1(kStopHint.data(), qsizetype(kStopHint.size())),

@@ -105,8 +105,28 @@ TEST_F(LineMonitorWindowTest, ShowsTheFramesOfTheQueryAndOfAOneRecordUploadInOrd
   EXPECT_EQ(c[3], "1");
   EXPECT_EQ(c[4].rfind("W0;1;P\xC3\xA2INE ALB\xC4\x83 500G;", 0), 0u) << command;  // shown in UTF-8
 
+  // The window names the kinds and checks in Romanian (the saved lines keep
+  // the trace's tokens), and its columns show them whole in a window that
+  // fits a screen of 800 x 600.
+  QAbstractItemModel* shown = monitor->View()->model();
+  QStringList kinds, checks;
+  for (int r = 0; r < shown->rowCount(); ++r) {
+    kinds << shown->index(r, TMonitorModel::ColKind).data().toString();
+    checks << shown->index(r, TMonitorModel::ColCheck).data().toString();
+  }
+  for (const char* word : {"deschidere", "golire", "deselectare", "selectare", "raspuns", "confirmare", "comanda"})
+    EXPECT_TRUE(kinds.contains(word)) << word;
+  EXPECT_TRUE(checks.contains("corect"));
+  for (const char* token : {"reply", "ack", "command", "purge", "ok"})
+    EXPECT_FALSE(kinds.contains(token) || checks.contains(token)) << token;
+  EXPECT_LE(monitor->width(), 800);
+  EXPECT_LE(monitor->height(), 600);
+  const QFontMetrics metrics = monitor->View()->fontMetrics();
+  for (int c : {TMonitorModel::ColDirection, TMonitorModel::ColKind, TMonitorModel::ColCheck})
+    for (int r = 0; r < shown->rowCount(); ++r)
+      EXPECT_LT(metrics.horizontalAdvance(shown->index(r, c).data().toString()), monitor->View()->columnWidth(c));
   // Filtered by kind, the view holds the commands only.
-  monitor->cbKind->setCurrentIndex(monitor->cbKind->findText("command"));
+  monitor->cbKind->setCurrentIndex(monitor->cbKind->findText("comanda"));
   EXPECT_EQ(monitor->View()->model()->rowCount(), 1);
   // Saved, the file holds what is shown, as the trace file would.
   dialogs.QueueFileName(dir.filePath("monitor.txt"));
@@ -239,7 +259,6 @@ TEST_F(LineMonitorWindowTest, WritesAScreenshotWhenAsked) {
   StartSim();
   ShowWindow();
   TfLineMonitor* monitor = OpenMonitor();
-  monitor->resize(1100, 520);
   window->ShowTablePage(tkOperators);
   RunConfirmed(window->aImportAll);
   TLinkMonitor::Instance().Drain();

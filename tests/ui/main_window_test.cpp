@@ -417,7 +417,7 @@ TEST_F(MainWindowTest, ClosingOverUnsavedChangesAsksOnceAndNoKeepsTheWindow) {
   ASSERT_EQ(dialogs.Messages().size(), 1u);
   EXPECT_EQ(dialogs.Messages()[0].Text,
             "Exista tabele cu modificari nesalvate.\nIesiti din program fara sa le salvati?");
-  EXPECT_EQ(dialogs.Messages()[0].Buttons, TMessageButtons::YesNo);
+  EXPECT_EQ(dialogs.Messages()[0].Buttons, TMessageButtons::YesNoDefaultNo) << "No is the default";
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(window->Tables()[tkItems]->RecordCount(), 1u);
   // Saved, the table closes without a question; an edit after it asks again.
