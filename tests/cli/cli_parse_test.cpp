@@ -143,7 +143,7 @@ TEST(FleetExamples, TheExamplePlanParsesAndTheSchedulerFilesAreWellFormed) {
   EXPECT_GE(ParsePlan(ReadExample("plan.csv"), TLinkSettings{}).size(), 3u);
 
   // The cron line: five time fields, then the command.
-  const std::string cron = ReadExample("vestok-cli.cron");
+  const std::string cron = ReadExample("cron.d/vestok-cli");
   bool found = false;
   std::istringstream lines(cron);
   for (std::string l; std::getline(lines, l);) {
