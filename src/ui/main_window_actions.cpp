@@ -30,6 +30,15 @@ const QString kSaveDone = QStringLiteral("Salvare fisier terminata cu succes.");
 const QString kSaveFailed = QStringLiteral("Nu se poate salva fisierul specificat!");
 const QString kOpenFailed = QStringLiteral("Nu se poate deschide fisierul specificat!");
 
+QString Latin(std::string_view text) { return QString::fromLatin1(text.data(), qsizetype(text.size())); }
+
+// A file read as UTF-8 is Windows-1250 once saved over: the panel says so.
+QString SaveDoneText(TableKind kind, bool over) {
+  const bool was = over && CurrentFileReadAsUtf8[kind];
+  CurrentFileReadAsUtf8[kind] = false;
+  return was ? kSaveDone + ' ' + Latin(kCp1250SavedNotice) : kSaveDone;
+}
+
 QStringList FileFilters() { return {"CSV (*.csv)", "TXT (*.txt)", "Toate fisierele (*)"}; }
 
 }  // namespace
@@ -114,6 +123,7 @@ void TfMain::FileNew() {
   if (grids_[kind] != nullptr) grids_[kind]->FinishEditing();
   EmptyTable(*tables_[kind]);
   CurrentFileName[kind] = std::string(kNoCurrentFile);
+  CurrentFileReadAsUtf8[kind] = false;
   partialLoad_[kind] = false;
   MarkSaved(kind);
   SetStatusText(0, PathText(CurrentFileName[kind]));
@@ -132,8 +142,12 @@ void TfMain::FileOpen() {
     CurrentFileName[kind] = PathBytes(*chosen);
     SetStatusText(0, *chosen);
     partialLoad_[kind] = true;  // until the whole file is in
-    LoadTableFile(*tables_[kind], CurrentFileName[kind]);
+    CurrentFileReadAsUtf8[kind] = false;
+    TableFileReadInfo read;
+    LoadTableFile(*tables_[kind], CurrentFileName[kind], read);
     partialLoad_[kind] = false;
+    CurrentFileReadAsUtf8[kind] = read.Utf8;
+    if (read.Utf8) SetStatusText(1, Latin(kUtf8ReadNotice));
   } catch (const std::exception&) {
     // The name stays, and so do the records read before the failure; a plain
     // Save must not put this part in place of the whole file.
@@ -153,7 +167,7 @@ void TfMain::FileSave() {
     if (grids_[kind] != nullptr) grids_[kind]->SettleTable();
     if (kind == tkSettings) settingsPage_->Commit();
     SaveTableFile(*tables_[kind], CurrentFileName[kind]);
-    SetStatusText(1, kSaveDone);
+    SetStatusText(1, SaveDoneText(kind, true));
     MarkSaved(kind);
   } catch (const std::exception&) {
     SetStatusText(1, kSaveFailed);
@@ -170,7 +184,7 @@ void TfMain::FileSaveAs() {
     if (kind == tkSettings) settingsPage_->Commit();
     const std::string path = PathBytes(*chosen);
     SaveTableFile(*tables_[kind], path);
-    SetStatusText(1, kSaveDone);
+    SetStatusText(1, SaveDoneText(kind, path == CurrentFileName[kind]));
     MarkSaved(kind);
     CurrentFileName[kind] = path;
     partialLoad_[kind] = false;

@@ -10,6 +10,7 @@
 #include <exception>
 
 #include "jobs/load_thread.h"
+#include "jobs/operation_log.h"
 #include "jobs/save_thread.h"
 #include "jobs/transfer_job.h"
 #include "tables/current_file_name.h"
@@ -58,8 +59,10 @@ void TfMain::BatchUpload() {
     CurrentFileName[kind] = batch_.BatchFileName;
     SetStatusText(0, PathText(batch_.BatchFileName));
     partialLoad_[kind] = true;
-    LoadTableFile(table, batch_.BatchFileName);  // the table is still empty
+    TableFileReadInfo read;
+    LoadTableFile(table, batch_.BatchFileName, read);  // the table is still empty
     partialLoad_[kind] = false;
+    CurrentFileReadAsUtf8[kind] = read.Utf8;
     QCoreApplication::processEvents();
     if (QueryFiscalNumber()) {
       tag_ = kTagUpload;
@@ -84,6 +87,13 @@ void TfMain::BatchUpload() {
   QCoreApplication::processEvents();
   if (started) WaitForJobEnd(uploadJob_.get());
   if (started && registerMenu_ != nullptr) registerMenu_->JobEnded(true);
+  // The job's log says how the file was read, after its first line.
+  if (started && CurrentFileReadAsUtf8[kind] && OperationLog) {
+    std::vector<std::string> lines = OperationLog->Lines();
+    lines.insert(lines.begin() + (lines.empty() ? 0 : 1), std::string(kUtf8ReadNotice));
+    OperationLog->Clear();
+    for (std::string& l : lines) OperationLog->Add(std::move(l));
+  }
 }
 
 void TfMain::BatchDownload() {
