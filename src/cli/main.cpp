@@ -14,6 +14,9 @@
 #include "cli/cli_options.h"
 #include "cli/cli_output.h"
 #include "cli/cli_run.h"
+#ifdef VESTOK_HAVE_SHEETS
+#include "cli/cli_sheets.h"
+#endif
 #include "cli/fleet.h"
 #include "startup/config_path.h"
 
@@ -76,6 +79,9 @@ int Usage(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef VESTOK_HAVE_SHEETS
+  if (argc > 1 && IsSheetCommand(argv[1])) return RunSheetCommand(argc - 1, argv + 1);
+#endif
   static TStopSignal stop;
   WatchSignals(stop);
 

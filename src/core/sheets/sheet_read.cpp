@@ -32,7 +32,8 @@ SheetGrid FromDocument(const orcus::spreadsheet::document& doc, std::size_t shee
   for (std::size_t i = 0; i < doc.get_sheet_count(); ++i) grid.SheetNames.emplace_back(doc.get_sheet_name(i));
   if (grid.SheetNames.empty()) throw SheetError("Fisierul nu are nicio foaie care sa poata fi citita.");
   if (sheet >= grid.SheetNames.size())
-    throw SheetError("Fisierul are doar " + std::to_string(grid.SheetNames.size()) + " foi.");
+    throw SheetError("Fisierul nu are foaia " + std::to_string(sheet + 1) + " (foi in fisier: " +
+                     std::to_string(grid.SheetNames.size()) + ").");
   grid.Sheet = sheet;
   const orcus::spreadsheet::sheet* sh = doc.get_sheet(orcus::spreadsheet::sheet_t(sheet));
   const ixion::abs_range_t range = sh->get_data_range();
