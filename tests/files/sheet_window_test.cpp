@@ -1,0 +1,106 @@
+// The window's side: the UTF-8 notices of Open and Save, and Fisier's
+// spreadsheet import (preview, mapping remembered, problems in the log) and export.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <cstdlib>
+
+#include "jobs/operation_log.h"
+#include "sheets/sheet_read.h"
+#include "tables/current_file_name.h"
+#include "tables/table_file.h"
+#include "ui/main_window.h"
+#include "ui/sheet_actions.h"
+#include "ui/sheet_import_dialog.h"
+#include "ui_test_support.h"
+
+namespace vestok {
+namespace {
+
+const char kItemsHeader[] = "\"PLUCode\",\"ItemName\",\"VAT\",\"Barcode\",\"Price\",\"PriceType\",\"Stand\",\"Group\",\"Dummy\",\r\n";
+
+class SheetWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::EnsureApplication();
+    ASSERT_TRUE(dir.isValid());
+    // The remembered mappings go to the test's folder.
+    ::setenv("XDG_DATA_HOME", dir.path().toLocal8Bit().constData(), 1);
+    window = std::make_unique<TfMain>(nullptr, &dialogs);
+    window->show();
+    sheets = window->findChild<TSheetActions*>();
+    ASSERT_NE(sheets, nullptr);
+  }
+  std::string Path(const char* name) const { return dir.filePath(name).toStdString(); }
+  DocumentTable& Items() const { return *window->Tables()[tkItems]; }
+
+  QTemporaryDir dir;
+  TScriptedDialogs dialogs;
+  std::unique_ptr<TfMain> window;
+  TSheetActions* sheets = nullptr;
+};
+
+TEST_F(SheetWindowTest, Utf8FileIsAnnouncedOnOpenAndSavedOverAsWindows1250) {
+  test::WriteFileBytes(Path("u.csv"), std::string(kItemsHeader) + "\"5\",\"Br\xC3\xA2nz\xC4\x83\",,,,,,,,\r\n");
+  dialogs.QueueFileName(dir.filePath("u.csv"));
+  window->aFileOpen->trigger();
+  EXPECT_EQ(window->StatusText(1), QString::fromLatin1(kUtf8ReadNotice.data(), qsizetype(kUtf8ReadNotice.size())));
+  EXPECT_EQ(Items().TextViewAt(0, 1), "Br\xE2nz\xE3");
+  window->aFileSave->trigger();
+  EXPECT_EQ(window->StatusText(1), "Salvare fisier terminata cu succes. Fisierul este scris acum in Windows-1250.");
+  EXPECT_EQ(test::ReadFileBytes(Path("u.csv")), std::string(kItemsHeader) + "\"5\",\"Br\xE2nz\xE3\",,,,,,,,\r\n");
+  // Once written so, a save says only what it always says.
+  window->aFileSave->trigger();
+  EXPECT_EQ(window->StatusText(1), "Salvare fisier terminata cu succes.");
+}
+
+TEST_F(SheetWindowTest, ExportThenImportThroughThePreviewRemembersTheColumns) {
+  QMenu* file = window->menuBar()->findChild<QMenu*>("mFile");
+  ASSERT_NE(file, nullptr);
+  const QList<QAction*> entries = file->actions();
+  ASSERT_GE(entries.indexOf(sheets->aSheetExport), 0);
+  EXPECT_EQ(entries.indexOf(sheets->aSheetImport), entries.indexOf(window->aFilePrint) + 1);
+
+  LoadTableFromBytes(Items(), std::string(kItemsHeader) + "\"1\",\"Paine\",\"1\",\"0123\",\"2.5\",\"2\",\"1\",\"1\",,\r\n");
+  dialogs.QueueFileName(dir.filePath("a.xlsx"));
+  sheets->aSheetExport->trigger();
+  EXPECT_EQ(window->StatusText(1), "Export in foaie de calcul terminat cu succes.");
+
+  {
+    TfSheetImport preview(window.get(), Items(), Path("a.xlsx"));
+    ASSERT_EQ(preview.ColumnCount(), 8);
+    EXPECT_EQ(preview.Fields(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+    preview.ColumnBox(2)->setCurrentIndex(0);  // "TVA" left out
+    EXPECT_EQ(sheets->ApplyImport(tkItems, preview.Grid(), preview.Fields()), 1u);
+  }
+  EXPECT_EQ(Items().RecordCount(), 1u);
+  EXPECT_TRUE(Items().IsNullAt(0, 2));
+  EXPECT_EQ(Items().TextViewAt(0, 3), "0123");
+  EXPECT_EQ(window->StatusText(1), "Import din foaie de calcul: 1 randuri preluate");
+  EXPECT_EQ(CurrentFileName[tkItems], "<Nu exista fisier curent>");
+  // The next preview of a sheet with the same titles starts from the mapping kept.
+  TfSheetImport again(window.get(), Items(), Path("a.xlsx"));
+  EXPECT_EQ(again.Fields(), (std::vector<int>{0, 1, -1, 3, 4, 5, 6, 7}));
+
+  // A CSV: its forms are shown as detected; a value that cannot be taken goes to the log.
+  test::WriteFileBytes(Path("ro.csv"), "Cod;Denumire;Pret\r\n1;Paine;2,5\r\n2;Ceai;x\r\n");
+  TfSheetImport csv(window.get(), Items(), Path("ro.csv"));
+  EXPECT_EQ(csv.cbSeparator->currentText(), ";");
+  EXPECT_EQ(csv.cbDecimal->currentText(), ",");
+  EXPECT_EQ(sheets->ApplyImport(tkItems, csv.Grid(), csv.Fields()), 1u);
+  EXPECT_EQ(window->StatusText(1), "Import din foaie de calcul: 1 randuri preluate, 1 valori cu probleme (vezi jurnalul)");
+  ASSERT_TRUE(OperationLog);
+  ASSERT_EQ(OperationLog->Lines().size(), 2u);
+  EXPECT_EQ(OperationLog->Lines()[1].rfind("Rand 3, coloana C (Pret):", 0), 0u);
+  // A form chosen by hand reads the file again.
+  csv.cbDecimal->setCurrentIndex(0);
+  EXPECT_EQ(csv.Grid().Decimal, '.');
+
+  EXPECT_THROW(TfSheetImport(window.get(), Items(), Path("none.xlsx")), SheetError);
+}
+
+}  // namespace
+}  // namespace vestok
