@@ -15,6 +15,7 @@
 #include "ui/main_window.h"
 #include "ui/sheet_actions.h"
 #include "ui/sheet_import_dialog.h"
+#include "ui/transfer_test_support.h"
 #include "ui_test_support.h"
 
 namespace vestok {
@@ -100,6 +101,30 @@ TEST_F(SheetWindowTest, ExportThenImportThroughThePreviewRemembersTheColumns) {
   EXPECT_EQ(csv.Grid().Decimal, '.');
 
   EXPECT_THROW(TfSheetImport(window.get(), Items(), Path("none.xlsx")), SheetError);
+}
+
+class Utf8BatchTest : public test::WindowTransferTest {};
+
+TEST_F(Utf8BatchTest, BatchUploadOfAUtf8FileSaysSoSendsWindows1250AndLeavesOutWhatItCannotWrite) {
+  StartSim({}, false);
+  QTemporaryDir dir;
+  const std::string path = dir.filePath("u.csv").toStdString();
+  test::WriteFileBytes(path, std::string(kItemsHeader) + "\"1\",\"\xC8\x98unc\xC4\x83\",\"1\",,\"9.5\",\"0\",\"1\",\"1\",,\r\n"
+                                                         "\"2\",\"Ceai \xE2\x82\xB9\",\"1\",,\"3\",\"0\",\"1\",\"1\",,\r\n");
+  window = std::make_unique<TfMain>(nullptr, &dialogs);
+  window->SetBatchRequest({true, false, 0, path});
+  window->show();
+  ASSERT_TRUE(test::ServeUntil([this] { return window->BatchStarted() && !window->isVisible(); }, 60000));
+  const test::Lines log = LogLines();
+  ASSERT_GE(log.size(), 3u);
+  EXPECT_EQ(log[1], kUtf8ReadNotice);
+  EXPECT_NE(std::find(log.begin(), log.end(),
+                      "Eroare rand 2, Denumire articol: textul avea caractere pe care Windows-1250 nu le are "
+                      "(U+20B9), trecute ca ?"),
+            log.end());
+  const auto stored = sim->WithRegister(1, [](TSimRegister& r) { return r.Memory.Records(SimTable::Items); });
+  ASSERT_EQ(stored.size(), 1u);
+  EXPECT_EQ(stored[0][1], "\xAAUNC\xE3");
 }
 
 }  // namespace
