@@ -19,6 +19,9 @@
 #include "ui/item_report.h"
 #include "ui/quick_search.h"
 #include "ui/settings_page.h"
+#ifdef VESTOK_HAVE_SHEETS
+#include "ui/sheet_actions.h"
+#endif
 #include "ui/status_panels.h"
 #include "ui/table_grid.h"
 
@@ -32,11 +35,16 @@ const QString kOpenFailed = QStringLiteral("Nu se poate deschide fisierul specif
 
 QString Latin(std::string_view text) { return QString::fromLatin1(text.data(), qsizetype(text.size())); }
 
-// A file read as UTF-8 is Windows-1250 once saved over: the panel says so.
-QString SaveDoneText(TableKind kind, bool over) {
+
+// A file read as UTF-8 is Windows-1250 once saved over: panel 2 says so
+// beside the save's own text in panel 1, until the next save.
+void NoteSavedAsCp1250(TfMain& w, TableKind kind, bool over) {
   const bool was = over && CurrentFileReadAsUtf8[kind];
   CurrentFileReadAsUtf8[kind] = false;
-  return was ? kSaveDone + ' ' + Latin(kCp1250SavedNotice) : kSaveDone;
+  if (was)
+    w.SetStatusText(2, Latin(kCp1250SavedNotice));
+  else if (w.StatusText(2) == Latin(kCp1250SavedNotice))
+    w.SetStatusText(2, QString());
 }
 
 QStringList FileFilters() { return {"CSV (*.csv)", "TXT (*.txt)", "Toate fisierele (*)"}; }
@@ -106,7 +114,10 @@ void TfMain::SetStatusText(int panel, const QString& text) {
 }
 
 QStringList TfMain::StatusPanelOneTexts() {
-  QStringList texts = {kSaveDone, kSaveFailed, kOpenFailed};
+  QStringList texts = {kSaveDone, kSaveFailed, kOpenFailed, Latin(kUtf8ReadNotice)};
+#ifdef VESTOK_HAVE_SHEETS
+  texts << TSheetActions::PanelOneTexts();
+#endif
   for (const JobTexts* job : {&kUploadTexts, &kDownloadTexts, &kDeleteTexts})
     for (std::string_view text : {job->VerdictOk, job->VerdictErrors})
       texts << QString::fromLatin1(text.data(), qsizetype(text.size()));
@@ -116,6 +127,7 @@ QStringList TfMain::StatusPanelOneTexts() {
 }
 
 // ---- file actions, on the table shown
+
 
 void TfMain::FileNew() {
   const TableKind kind = CurrentTableKind();
@@ -167,7 +179,8 @@ void TfMain::FileSave() {
     if (grids_[kind] != nullptr) grids_[kind]->SettleTable();
     if (kind == tkSettings) settingsPage_->Commit();
     SaveTableFile(*tables_[kind], CurrentFileName[kind]);
-    SetStatusText(1, SaveDoneText(kind, true));
+    SetStatusText(1, kSaveDone);
+    NoteSavedAsCp1250(*this, kind, true);
     MarkSaved(kind);
   } catch (const std::exception&) {
     SetStatusText(1, kSaveFailed);
@@ -184,7 +197,8 @@ void TfMain::FileSaveAs() {
     if (kind == tkSettings) settingsPage_->Commit();
     const std::string path = PathBytes(*chosen);
     SaveTableFile(*tables_[kind], path);
-    SetStatusText(1, SaveDoneText(kind, path == CurrentFileName[kind]));
+    SetStatusText(1, kSaveDone);
+    NoteSavedAsCp1250(*this, kind, path == CurrentFileName[kind]);
     MarkSaved(kind);
     CurrentFileName[kind] = path;
     partialLoad_[kind] = false;

@@ -23,7 +23,7 @@ namespace {
 
 QString FromCp1250(std::string_view text) { return QString::fromStdU16String(Cp1250ToUtf16(text)); }
 
-const QString kExportDone = QStringLiteral("Export in foaie de calcul terminat cu succes.");
+const QString kExportDone = QStringLiteral("Export .xlsx terminat cu succes.");
 const QString kSaveFailed = QStringLiteral("Nu se poate salva fisierul specificat!");
 const QString kOpenFailed = QStringLiteral("Nu se poate deschide fisierul specificat!");
 constexpr std::string_view kImportLogFirst = "Import din foaie de calcul: valori care nu au putut fi preluate";
@@ -35,6 +35,10 @@ QAction* NewAction(QObject* parent, const char* name, const QString& text) {
 }
 
 }  // namespace
+
+QStringList TSheetActions::PanelOneTexts() {
+  return {kExportDone, QStringLiteral("Import: 99999 randuri preluate"), QStringLiteral("Import: 99999 randuri, 99999 erori")};
+}
 
 TSheetActions::TSheetActions(TfMain& window, QMenu* fileMenu)
     : QObject(&window),
@@ -92,9 +96,11 @@ std::size_t TSheetActions::ApplyImport(TableKind kind, const SheetGrid& grid, co
   CurrentFileName[kind] = std::string(kNoCurrentFile);
   CurrentFileReadAsUtf8[kind] = false;
   w_.SetStatusText(0, PathText(CurrentFileName[kind]));
-  std::string outcome = "Import din foaie de calcul: " + IntToText(std::int64_t(result.RowsAdded)) + " randuri preluate";
-  if (!result.Problems.empty()) {
-    outcome += ", " + IntToText(std::int64_t(result.Problems.size())) + " valori cu probleme (vezi jurnalul)";
+  std::string outcome = "Import: " + IntToText(std::int64_t(result.RowsAdded)) + " randuri";
+  if (result.Problems.empty()) {
+    outcome += " preluate";
+  } else {
+    outcome += ", " + IntToText(std::int64_t(result.Problems.size())) + " erori";
     if (!OperationLog) OperationLog = std::make_unique<TOperationLog>();
     OperationLog->Clear();
     OperationLog->Add(std::string(kImportLogFirst));

@@ -3,6 +3,7 @@
 // calcul...": the current table from a spreadsheet (.xlsx, .ods, .csv)
 // through the preview of its columns, and out to an .xlsx workbook.
 #include <QObject>
+#include <QStringList>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,10 @@ class TSheetActions final : public QObject {
  public:
   // Adds the two actions to `fileMenu`, after its print entry.
   TSheetActions(TfMain& window, QMenu* fileMenu);
+
+  // The widest texts these actions write into status panel 1 (it is made
+  // wide enough for them).
+  static QStringList PanelOneTexts();
 
   QAction* const aSheetImport;
   QAction* const aSheetExport;

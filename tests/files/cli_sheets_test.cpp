@@ -62,7 +62,7 @@ TEST(CliSheets, ImportAndExportWriteTheirFilesAndReportByStatus) {
   // A UTF-8 table file says so.
   std::ofstream(dir + "/utf8.csv", std::ios::binary) << "\"PLUCode\",\"ItemName\",\r\n\"1\",\"\xC8\x9Auica\",\r\n";
   EXPECT_EQ(RunCli({"export", "items", dir + "/utf8.csv", xlsx}, &err), kExitOk);
-  EXPECT_NE(err.find("Fisierul era in UTF-8"), std::string::npos);
+  EXPECT_NE(err.find("Fisier UTF-8, convertit in Windows-1250"), std::string::npos);
 
   EXPECT_EQ(RunCli({"import", "items", dir + "/none.xlsx", out}), kExitFileFailed);
   EXPECT_EQ(RunCli({"export", "items", dir + "/none.csv", xlsx}), kExitFileFailed);

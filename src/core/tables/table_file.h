@@ -55,9 +55,9 @@ void LoadTableFile(DocumentTable& table, const std::string& path, TableFileReadI
 
 // The one line that says a file was read as UTF-8: the window's panel, the
 // batch log and vestok-cli show it.
-inline constexpr std::string_view kUtf8ReadNotice = "Fisierul era in UTF-8; textele au fost trecute in Windows-1250";
-// Shown after the specified save text when a file read as UTF-8 is saved
-// over: it is Windows-1250 from now on.
+inline constexpr std::string_view kUtf8ReadNotice = "Fisier UTF-8, convertit in Windows-1250";
+// Shown beside the save's own text when a file read as UTF-8 is saved over:
+// it is Windows-1250 from now on.
 inline constexpr std::string_view kCp1250SavedNotice = "Fisierul este scris acum in Windows-1250.";
 
 // Loads from bytes already in memory (the same rules; used by the fuzzer and
