@@ -212,13 +212,15 @@ TEST(Sheets, CsvFormsAreDetectedAndBadValuesNamedByRowAndColumn) {
   // code page lacks comes in as '?', named, and noted for the check.
   ItemsTable utf;
   const ImportResult u =
-      Import(dir.Write("tab.csv", "\xEF\xBB\xBFPLUCode\tItemName\tPrice\n5\t\xC8\x98" "ampon \xE2\x82\xAC 1\xE2\x80\x93" "2\t7.5\n"
-                                  "6\tCeai \xF0\x9F\x8D\xB5\t1\n"),
+      Import(dir.Write("tab.csv", "\xEF\xBB\xBFPLUCode\tItemName\tPrice\tBarcode\n5\t\xC8\x98" "ampon \xE2\x82\xAC 1\xE2\x80\x93" "2\t7.5\t\n"
+                                  "6\tCeai \xF0\x9F\x8D\xB5\t1\t123456789012345678901234\n"),
              utf);
   EXPECT_EQ(u.RowsAdded, 2u);
+  ASSERT_EQ(u.Problems.size(), 2u);
+  EXPECT_EQ(u.Problems[1].Reason, "textul are 24 caractere; campul pastreaza primele 20");
+  EXPECT_EQ(utf.TextViewAt(1, 3), "12345678901234567890");
   EXPECT_EQ(utf.TextViewAt(0, 1), "\xAA" "ampon \x80 1\x96" "2");
   EXPECT_EQ(utf.TextViewAt(1, 1), "Ceai ?");
-  ASSERT_EQ(u.Problems.size(), 1u);
   EXPECT_FALSE(u.Problems[0].RowLeftOut);
   ASSERT_EQ(utf.CodePageLosses().size(), 1u);
   EXPECT_EQ(utf.CodePageLosses()[0].Missing, U"\U0001F375");

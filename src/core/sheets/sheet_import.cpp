@@ -257,7 +257,14 @@ ImportResult ImportRows(const SheetGrid& grid, const std::vector<int>& fields, D
         case FieldType::Text: {
           missing.clear();
           std::string stored = Utf8ToCp1250(cell.Type == SheetCell::Kind::Number ? NumberText(cell.Number) : cell.Text, &missing);
-          if (stored.size() > std::size_t(def.width)) stored.resize(std::size_t(def.width));
+          if (stored.size() > std::size_t(def.width)) {
+            // The table keeps only so much; a cut barcode or name is said.
+            result.Problems.push_back({r, c,
+                                       "textul are " + IntToText(std::int64_t(stored.size())) +
+                                           " caractere; campul pastreaza primele " + IntToText(def.width),
+                                       false});
+            stored.resize(std::size_t(def.width));
+          }
           if (!missing.empty()) {
             std::string shown;
             for (const char32_t ch : missing) shown += (shown.empty() ? "" : ", ") + CodePointName(ch);

@@ -50,7 +50,7 @@ struct ImportProblem {
   std::size_t Row = 0;     // 0-based row of the sheet
   std::size_t Column = 0;  // 0-based column of the sheet
   std::string Reason;      // Romanian, ASCII
-  bool RowLeftOut = true;  // false: the row came in, only this text lost characters
+  bool RowLeftOut = true;  // false: the row came in, this text cut or with characters lost
 };
 
 struct ImportResult {
@@ -61,7 +61,8 @@ struct ImportResult {
 // Appends one record per row after the first (rows with no value at all are
 // skipped). A row with a value that cannot be converted is left out and
 // named; a text with a character Windows-1250 lacks comes in with '?' and is
-// named (and noted in the table for the check before an upload). Numbers in
+// named (and noted in the table for the check before an upload), and so is
+// a text longer than its field, which the table cuts. Numbers in
 // text cells are read with `decimal` as decimal point ("." or ","); a whole
 // number read as 1.0 goes into an integer field as 1; the price type takes
 // "Fix", "Liber", "Liber max" or 0..2.
