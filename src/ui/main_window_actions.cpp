@@ -35,7 +35,6 @@ const QString kOpenFailed = QStringLiteral("Nu se poate deschide fisierul specif
 
 QString Latin(std::string_view text) { return QString::fromLatin1(text.data(), qsizetype(text.size())); }
 
-
 // A file read as UTF-8 is Windows-1250 once saved over: panel 2 says so
 // beside the save's own text in panel 1, until the next save.
 void NoteSavedAsCp1250(TfMain& w, TableKind kind, bool over) {
@@ -127,7 +126,6 @@ QStringList TfMain::StatusPanelOneTexts() {
 }
 
 // ---- file actions, on the table shown
-
 
 void TfMain::FileNew() {
   const TableKind kind = CurrentTableKind();
