@@ -141,6 +141,12 @@ void TfSheetImport::Fill() {
     box->setCurrentIndex(c < fields.size() ? fields[c] + 1 : 0);
     tblPreview->setCellWidget(0, int(c), box);
     columnBoxes_.push_back(box);
+    // A field takes one column: choosing it here takes it from any other.
+    connect(box, &QComboBox::currentIndexChanged, this, [this, box](int index) {
+      if (index <= 0) return;
+      for (QComboBox* other : columnBoxes_)
+        if (other != box && other->currentIndex() == index) other->setCurrentIndex(0);
+    });
   }
   tblPreview->setHorizontalHeaderLabels(headers);
   for (std::size_t r = 0; r < shown; ++r) {

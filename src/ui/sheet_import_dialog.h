@@ -2,7 +2,8 @@
 // The preview of a spreadsheet import: the first rows of the sheet, and above
 // each column the field it goes into, which the user can change. Workbooks
 // offer their sheets; a CSV file its separator, code page and decimal point,
-// as detected. The file is read again when one of these changes.
+// as detected. The file is read again when one of these changes. A field
+// takes one column: choosing it for a column takes it from any other.
 #include <QDialog>
 #include <string>
 #include <vector>

@@ -76,7 +76,9 @@ TEST_F(SheetWindowTest, ExportThenImportThroughThePreviewRemembersTheColumns) {
     TfSheetImport preview(window.get(), Items(), Path("a.xlsx"));
     ASSERT_EQ(preview.ColumnCount(), 8);
     EXPECT_EQ(preview.Fields(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
-    preview.ColumnBox(2)->setCurrentIndex(0);  // "TVA" left out
+    preview.ColumnBox(7)->setCurrentIndex(3);  // "Grup" into VAT: the "TVA" column gives it up
+    EXPECT_EQ(preview.Fields(), (std::vector<int>{0, 1, -1, 3, 4, 5, 6, 2}));
+    preview.ColumnBox(7)->setCurrentIndex(8);  // back to Group; "TVA" stays left out
     EXPECT_EQ(sheets->ApplyImport(tkItems, preview.Grid(), preview.Fields()), 1u);
   }
   EXPECT_EQ(Items().RecordCount(), 1u);
