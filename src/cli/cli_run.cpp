@@ -155,12 +155,14 @@ class TRun {
   // The table file `path` (standard input for "-") into `table`.
   bool LoadFile(DocumentTable& table, const std::string& path) {
     try {
+      TableFileReadInfo read;
       if (path == "-") {
         const std::string bytes{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
-        LoadTableFromBytes(table, bytes);
+        LoadTableFromBytes(table, bytes, read);
       } else {
-        LoadTableFile(table, path);
+        LoadTableFile(table, path, read);
       }
+      if (read.Utf8) output_.Line(reg_, std::string(kUtf8ReadNotice));
       return true;
     } catch (const std::exception&) {
       return false;

@@ -17,6 +17,9 @@
 #include "cli/cli_options.h"
 #include "cli/cli_output.h"
 #include "cli/cli_run.h"
+#ifdef VESTOK_HAVE_SHEETS
+#include "cli/cli_sheets.h"
+#endif
 #include "cli/fleet.h"
 #include "program_version.h"
 #include "serial/net_address.h"
@@ -211,6 +214,9 @@ int Run(int argc, char** argv, TStopSignal& stop) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef VESTOK_HAVE_SHEETS
+  if (argc > 1 && IsSheetCommand(argv[1])) return RunSheetCommand(argc - 1, argv + 1);
+#endif
   // A reader that goes away (| head) must not end the run before it saves
   // its files: the write fails instead, and the status says so.
 #ifdef SIGPIPE

@@ -41,6 +41,9 @@
 #include "ui/qt_main_thread.h"
 #include "ui/quick_search.h"
 #include "ui/settings_page.h"
+#ifdef VESTOK_HAVE_SHEETS
+#include "ui/sheet_actions.h"
+#endif
 #include "ui/table_grid.h"
 
 namespace vestok {
@@ -188,6 +191,9 @@ void TfMain::CreateMenus() {
   file->addActions({aFileNew, aFileOpen, aFileSave, aFileSaveAs, aFilePrint});
   file->addSeparator();
   file->addAction(aFileExit);
+#ifdef VESTOK_HAVE_SHEETS
+  new TSheetActions(*this, file);
+#endif
 
   QMenu* settings = menuBar()->addMenu("&Setari");
   settings->setObjectName("mSettings");

@@ -19,6 +19,9 @@
 #include "ui/item_report.h"
 #include "ui/quick_search.h"
 #include "ui/settings_page.h"
+#ifdef VESTOK_HAVE_SHEETS
+#include "ui/sheet_actions.h"
+#endif
 #include "ui/status_panels.h"
 #include "ui/table_grid.h"
 
@@ -29,6 +32,19 @@ namespace {
 const QString kSaveDone = QStringLiteral("Salvare fisier terminata cu succes.");
 const QString kSaveFailed = QStringLiteral("Nu se poate salva fisierul specificat!");
 const QString kOpenFailed = QStringLiteral("Nu se poate deschide fisierul specificat!");
+
+QString Latin(std::string_view text) { return QString::fromLatin1(text.data(), qsizetype(text.size())); }
+
+// A file read as UTF-8 is Windows-1250 once saved over: panel 2 says so
+// beside the save's own text in panel 1, until the next save.
+void NoteSavedAsCp1250(TfMain& w, TableKind kind, bool over) {
+  const bool was = over && CurrentFileReadAsUtf8[kind];
+  CurrentFileReadAsUtf8[kind] = false;
+  if (was)
+    w.SetStatusText(2, Latin(kCp1250SavedNotice));
+  else if (w.StatusText(2) == Latin(kCp1250SavedNotice))
+    w.SetStatusText(2, QString());
+}
 
 QStringList FileFilters() { return {"CSV (*.csv)", "TXT (*.txt)", "Toate fisierele (*)"}; }
 
@@ -96,7 +112,10 @@ void TfMain::SetStatusText(int panel, const QString& text) {
 }
 
 QStringList TfMain::StatusPanelOneTexts() {
-  QStringList texts = {kSaveDone, kSaveFailed, kOpenFailed};
+  QStringList texts = {kSaveDone, kSaveFailed, kOpenFailed, Latin(kUtf8ReadNotice)};
+#ifdef VESTOK_HAVE_SHEETS
+  texts << TSheetActions::PanelOneTexts();
+#endif
   for (const JobTexts* job : {&kUploadTexts, &kDownloadTexts, &kDeleteTexts})
     for (std::string_view text : {job->VerdictOk, job->VerdictErrors})
       texts << QString::fromLatin1(text.data(), qsizetype(text.size()));
@@ -113,6 +132,7 @@ void TfMain::FileNew() {
   if (gridRegistry_[kind] != nullptr) gridRegistry_[kind]->FinishEditing();
   EmptyTable(*tables_[kind]);
   CurrentFileName[kind] = std::string(kNoCurrentFile);
+  CurrentFileReadAsUtf8[kind] = false;
   partialLoad_[kind] = false;
   MarkSaved(kind);
   SetStatusText(0, PathText(CurrentFileName[kind]));
@@ -131,8 +151,12 @@ void TfMain::FileOpen() {
     CurrentFileName[kind] = PathBytes(*chosen);
     SetStatusText(0, *chosen);
     partialLoad_[kind] = true;  // until the whole file is in
-    LoadTableFile(*tables_[kind], CurrentFileName[kind]);
+    CurrentFileReadAsUtf8[kind] = false;
+    TableFileReadInfo read;
+    LoadTableFile(*tables_[kind], CurrentFileName[kind], read);
     partialLoad_[kind] = false;
+    CurrentFileReadAsUtf8[kind] = read.Utf8;
+    if (read.Utf8) SetStatusText(1, Latin(kUtf8ReadNotice));
   } catch (const std::exception&) {
     // The name stays, and so do the records read before the failure; a plain
     // Save must not put this part in place of the whole file.
@@ -153,6 +177,7 @@ void TfMain::FileSave() {
     if (kind == tkSettings) settingsPage_->Commit();
     SaveTableFile(*tables_[kind], CurrentFileName[kind]);
     SetStatusText(1, kSaveDone);
+    NoteSavedAsCp1250(*this, kind, true);
     MarkSaved(kind);
   } catch (const std::exception&) {
     SetStatusText(1, kSaveFailed);
@@ -170,6 +195,7 @@ void TfMain::FileSaveAs() {
     const std::string path = PathBytes(*chosen);
     SaveTableFile(*tables_[kind], path);
     SetStatusText(1, kSaveDone);
+    NoteSavedAsCp1250(*this, kind, path == CurrentFileName[kind]);
     MarkSaved(kind);
     CurrentFileName[kind] = path;
     partialLoad_[kind] = false;

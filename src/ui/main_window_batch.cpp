@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <exception>
 
+#include "jobs/operation_log.h"
 #include "tables/current_file_name.h"
 #include "tables/table_file.h"
 #include "ui/file_path_text.h"
@@ -50,12 +51,14 @@ void TfMain::BatchUpload() {
   const TableKind kind = CurrentTableKind();  // "Articole": the items
   if (kind >= kTableCount) return;
   DocumentTable& table = *tables_[kind];
+  TableFileReadInfo read;
   try {
     CurrentFileName[kind] = batch_.BatchFileName;
     SetStatusText(0, PathText(batch_.BatchFileName));
     partialLoad_[kind] = true;
-    LoadTableFile(table, batch_.BatchFileName);  // the table is still empty
+    LoadTableFile(table, batch_.BatchFileName, read);  // the table is still empty
     partialLoad_[kind] = false;
+    CurrentFileReadAsUtf8[kind] = read.Utf8;
   } catch (...) {
     dialogs_.Message(this, TMessageKind::Error, kOpenFailed, TMessageButtons::Ok);
     return;
@@ -63,8 +66,15 @@ void TfMain::BatchUpload() {
   QCoreApplication::processEvents();
   // Rows that would not reach the register intact are left out; their lines
   // go to the log.
-  if (StartOperation(kTagUpload, [&table](TEngine& engine) { return engine.Upload(table, std::nullopt); }))
-    WaitForOperation();
+  if (!StartOperation(kTagUpload, [&table](TEngine& engine) { return engine.Upload(table, std::nullopt); })) return;
+  WaitForOperation();
+  // The job's log says how the file was read, after its first line.
+  if (read.Utf8 && OperationLog && Tag() == kTagUpload) {
+    std::vector<std::string> lines = OperationLog->Lines();
+    lines.insert(lines.begin() + (lines.empty() ? 0 : 1), std::string(kUtf8ReadNotice));
+    OperationLog->Clear();
+    for (std::string& l : lines) OperationLog->Add(std::move(l));
+  }
 }
 
 void TfMain::BatchDownload() {
