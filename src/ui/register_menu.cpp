@@ -172,7 +172,7 @@ void TRegisterMenu::UploadDifferences() {
     const std::string question = "In casa de marcat exista " + IntToText(std::int64_t(now.Missing.size())) +
                                  " articole care lipsesc din tabel.\n\rStergeti-le din casa dupa incarcare?";
     deleteMissing =
-        d.Message(&w_, TMessageKind::Warning, Q(question), TMessageButtons::YesNo) == TMessageAnswer::Yes;
+        d.Message(&w_, TMessageKind::Warning, Q(question), TMessageButtons::YesNoDefaultNo) == TMessageAnswer::Yes;
   }
   RegisterChanging(kind);
   DocumentTable& reg = *registerTable_;
