@@ -10,6 +10,7 @@
 #include "ecr/window_link.h"
 #include "jobs/operation_log.h"
 #include "monitor/trace_file.h"
+#include "ui/window_monitor.h"
 #include "startup/batch_request.h"
 #include "startup/config_path.h"
 #include "startup/display_probe.h"
@@ -63,7 +64,12 @@ int main(int argc, char** argv) {
   QApplication app(qtArgc, argv);
   vestok::InstallQtTranslation(app);  // Qt's own buttons and dialogs in Romanian, where installed
   vestok::ReadLinkSettings(vestok::LinkSettings, vestok::ConfigFilePath());
-  vestok::StartTraceFromEnvironment();  // VESTOK_TRACE: every line of the link into that file
+  // VESTOK_TRACE: every line of the window's link into that file.
+  std::unique_ptr<vestok::TTraceFile> trace;
+  if (const auto path = vestok::TracePathFromEnvironment()) {
+    trace = std::make_unique<vestok::TTraceFile>(*path);
+    trace->Follow(vestok::WindowLinkMonitor());
+  }
   vestok::OperationLog = std::make_unique<vestok::TOperationLog>();
   QApplication::setApplicationName("Vestok 4");
 

@@ -10,6 +10,7 @@
 
 #include "engine/engine.h"
 #include "jobs/direct_main_thread.h"
+#include "monitor/trace_file.h"
 #include "tables/table_file.h"
 #include "text/number_text.h"
 
@@ -115,6 +116,7 @@ class TRun {
     report.Port = settings_.PortName;
     report.Command = CommandName(setup_.Command);
     output_.Start(reg_, report.Command, TableName(setup_.Table));
+    if (setup_.Trace != nullptr) setup_.Trace->Watch(link_);
     stop_.Join(&engine_);
     TOutcome outcome;
     try {

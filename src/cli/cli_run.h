@@ -18,6 +18,7 @@
 
 namespace vestok {
 class TEngine;
+class TTraceFile;
 }
 
 namespace vestok::cli {
@@ -55,6 +56,8 @@ struct TRunSetup {
   int LogicFrom = 1, LogicTo = 10;
   std::optional<std::int32_t> Blocks;
   bool CheckOnly = false, Changed = false, Force = false;
+  // The trace file the run's link writes to (VESTOK_TRACE); borrowed, none: no trace.
+  TTraceFile* Trace = nullptr;
 };
 
 // "<port>:<logical number>"

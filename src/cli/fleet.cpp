@@ -1,5 +1,9 @@
 #include "cli/fleet.h"
 
+#include <memory>
+
+#include "monitor/trace_file.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -145,7 +149,11 @@ std::vector<TRunReport> RunPlan(const std::vector<TPlanLine>& plan, TOutput& out
   std::vector<std::thread> threads;
   threads.reserve(byPort.size());
   for (const auto& [port, lines] : byPort) {
-    threads.emplace_back([&, lines = lines] {
+    threads.emplace_back([&, port = port, lines = lines] {
+      // VESTOK_TRACE: a file of its own for each port, for all its lines.
+      std::unique_ptr<TTraceFile> trace;
+      if (const auto path = TracePathFromEnvironment())
+        trace = std::make_unique<TTraceFile>(TracePathForPort(*path, plan[lines.front()].Setup.Settings.PortName));
       for (const std::size_t i : lines) {
         if (refused[i]) continue;
         if (stop.Stopped()) {
@@ -157,7 +165,9 @@ std::vector<TRunReport> RunPlan(const std::vector<TPlanLine>& plan, TOutput& out
           r.Status = kExitStopped;
           continue;
         }
-        reports[i] = RunCommand(plan[i].Setup, output, stop);
+        TRunSetup setup = plan[i].Setup;
+        setup.Trace = trace.get();
+        reports[i] = RunCommand(setup, output, stop);
       }
     });
   }

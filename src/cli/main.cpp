@@ -21,6 +21,7 @@
 #include "cli/cli_sheets.h"
 #endif
 #include "cli/fleet.h"
+#include "monitor/trace_file.h"
 #include "program_version.h"
 #include "serial/net_address.h"
 #include "serial/port_name.h"
@@ -208,6 +209,10 @@ int Run(int argc, char** argv, TStopSignal& stop) {
     why[0] = AsciiUpper(why[0]);
     return RefuseRun(setup, why + "; nu s-a cerut nimic casei de marcat", output).Status;
   }
+  // VESTOK_TRACE: every line of the link into that file, as in vestok.
+  std::unique_ptr<TTraceFile> trace;
+  if (const auto path = TracePathFromEnvironment()) trace = std::make_unique<TTraceFile>(*path);
+  setup.Trace = trace.get();
   return RunCommand(setup, output, stop).Status;
 }
 

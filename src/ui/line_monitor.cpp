@@ -1,6 +1,6 @@
 #include "ui/line_monitor.h"
 
-#include "ecr/window_link.h"
+#include "ui/window_monitor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -270,12 +270,11 @@ TfLineMonitor::TfLineMonitor(QWidget* parent, IDialogs* dialogs, std::size_t cap
   connect(timer_, &QTimer::timeout, this, &TfLineMonitor::TakeLines);
   timer_->start(100);
 
-  TLinkMonitor& monitor = TLinkMonitor::Instance();
+  TLinkMonitor& monitor = WindowLinkMonitor();
   monitor.AddSink(feed_.get());
-  monitor.Attach(LinkPort);
 }
 
-TfLineMonitor::~TfLineMonitor() { TLinkMonitor::Instance().RemoveSink(feed_.get()); }
+TfLineMonitor::~TfLineMonitor() { WindowLinkMonitor().RemoveSink(feed_.get()); }
 
 void TfLineMonitor::TakeLines() {
   if (cbPause->isChecked()) return;

@@ -2,9 +2,11 @@
 // and event, errors counted as they were reported, nothing sent that the
 // variant does not offer.
 #include <csignal>
+#include <sys/stat.h>
 
 #include "cli/cli_support.h"
 #include "engine/variant_rules.h"
+#include "monitor/trace_file.h"
 #include "safe/register_backup.h"
 
 namespace vestok::cli_test {
@@ -79,6 +81,63 @@ TEST_F(CliEngineTest, JsonCarriesEveryFindingAndTheSummaryCountsTheErrorEvents) 
   EXPECT_EQ(count("error"), 1) << r.Out;    // the ";"
   EXPECT_TRUE(Has(lines.back(), "\"errors\":" + std::to_string(count("error")))) << lines.back();
   EXPECT_TRUE(Has(lines.back(), "\"status\":1")) << lines.back();
+}
+
+}  // namespace
+}  // namespace vestok::cli_test
+
+namespace vestok::cli_test {
+namespace {
+
+// VESTOK_TRACE for the runs below only.
+class TraceVariable {
+ public:
+  explicit TraceVariable(const std::string& path) { ::setenv("VESTOK_TRACE", path.c_str(), 1); }
+  ~TraceVariable() { ::unsetenv("VESTOK_TRACE"); }
+};
+
+TEST_F(CliTest, TheTraceGoesToAFilePerPortAndNoTargetHoldsTheRunUp) {
+  EcrSimulator& one = StartSim({Register(1, 2)});
+  EcrSimulator& two = StartSim({Register(1, 1)});
+  {
+    TraceVariable trace(Path("single.txt"));
+    ASSERT_EQ(Run({"fiscal", "--port", one.SlavePath()}).Status, 0);
+  }
+  const std::string single = ReadFile(Path("single.txt"));
+  EXPECT_NE(single.find("\topen\t"), std::string::npos) << single;
+  EXPECT_NE(single.find("\tclose\t"), std::string::npos) << single;
+
+  // A plan: each port a file of its own, named from the variable and the port.
+  WriteFile(Path("plan.csv"), "port,logic,variant,command,table,file\r\n" + one.SlavePath() + ",1,A,fiscal\r\n" +
+                                  two.SlavePath() + ",1,A,fiscal\r\n" + one.SlavePath() + ",1,A,download,items," +
+                                  Path("d.csv") + "\r\n");
+  {
+    TraceVariable trace(Path("fleet.txt"));
+    ASSERT_EQ(Run({"fleet", Path("plan.csv")}).Status, 0);
+  }
+  for (const EcrSimulator* sim : {&one, &two}) {
+    const std::string file = TracePathForPort(Path("fleet.txt"), sim->SlavePath());
+    const std::string text = ReadFile(file);
+    EXPECT_NE(text.find(sim->SlavePath()), std::string::npos) << file;
+    // The port's lines follow one another in its one file.
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n') > 0, true) << file;
+  }
+  EXPECT_GE(Lines(ReadFile(TracePathForPort(Path("fleet.txt"), one.SlavePath()))).size(),
+            Lines(single).size() + 1);
+
+  // A FIFO nobody reads, a device, a folder: one line that names the path, and the run goes on.
+  ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
+  std::filesystem::create_directories(Path("folder"));
+  for (const std::string target : {Path("fifo"), std::string("/dev/full"), Path("folder")}) {
+    TraceVariable trace(target);
+    const auto r = Run({"fiscal", "--port", one.SlavePath()});
+    EXPECT_EQ(r.Status, 0) << target << r.Err;
+    const auto lines = Lines(r.Err);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [&](const std::string& l) { return l.starts_with("VESTOK_TRACE:") && Has(l, target); }),
+              1)
+        << target << "\n" << r.Err;
+  }
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include <sstream>
 
 #include "monitor/link_monitor.h"
+#include "ui/window_monitor.h"
 #include "tables/table_file.h"
 #include "ui/line_monitor.h"
 #include "ui/pc_communication_dialog.h"
@@ -52,7 +53,7 @@ class LineMonitorWindowTest : public test::WindowTransferTest {
   }
   // Each line as its trace text, once the window has taken what came.
   static std::vector<std::string> Shown(TfLineMonitor* monitor) {
-    TLinkMonitor::Instance().Drain();
+    WindowLinkMonitor().Drain();
     monitor->TakeLines();
     std::vector<std::string> out;
     std::istringstream text(monitor->LinesText(false).toStdString());
@@ -261,7 +262,7 @@ TEST_F(LineMonitorWindowTest, WritesAScreenshotWhenAsked) {
   TfLineMonitor* monitor = OpenMonitor();
   window->ShowTablePage(tkOperators);
   RunConfirmed(window->aImportAll);
-  TLinkMonitor::Instance().Drain();
+  WindowLinkMonitor().Drain();
   monitor->TakeLines();
   monitor->View()->selectRow(monitor->Model()->rowCount() - 8);
   QApplication::processEvents();
