@@ -47,6 +47,7 @@ enum class TEventKind {
 };
 
 struct TEngineEvent {
+  TEngineEvent(TEventKind kind = TEventKind::Line, std::string text = {}) : Kind(kind), Text(std::move(text)) {}
   TEventKind Kind = TEventKind::Line;
   std::string Text;  // Windows-1250 bytes
   std::optional<std::int32_t> No;
