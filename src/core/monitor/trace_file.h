@@ -56,7 +56,7 @@ std::optional<std::string> TracePathFromEnvironment();
 // The trace of one port of a fleet: the port's name (its last path part,
 // characters other than letters, digits, "-", "_" and "." as "_") goes
 // before the extension of `path`: "trace.txt" and "/dev/ttyUSB0" give
-// "trace.ttyUSB0.txt", "trace" and "tcp://10.0.0.5:4001" "trace.tcp___10.0.0.5_4001".
+// "trace.ttyUSB0.txt", "trace" and "tcp://casa3:4001" "trace.tcp___casa3_4001".
 std::string TracePathForPort(const std::string& path, const std::string& port);
 
 }  // namespace vestok
