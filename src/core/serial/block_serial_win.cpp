@@ -1,0 +1,526 @@
+// TBlockSerial on Windows: a communications device opened for overlapped
+// input and output. Every wait is a wait on an event object with a time-out
+// (WaitCommEvent for received data and for an empty transmit queue), so no
+// call busy-waits and none waits forever. The rules above the platform calls
+// are those of the terminal version: a send returns once its bytes have left
+// the transmit queue, a read takes only what is already queued, a line error
+// costs one read and the bytes follow, and a discard throws away received
+// bytes only.
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+
+#include "serial/block_serial.h"
+#include "serial/net_address.h"
+#include "serial/net_port.h"  // the type of net_, which stays empty here
+#include "serial/port_name.h"
+#include "win/utf16.h"
+
+namespace vestok {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+Clock::time_point DeadlineAfter(int timeoutMs) {
+  return Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+}
+
+DWORD MsLeft(Clock::time_point deadline) {
+  const auto left = deadline - Clock::now();
+  if (left <= Clock::duration::zero()) return 0;
+  return static_cast<DWORD>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
+}
+
+HANDLE AsHandle(int handle) { return reinterpret_cast<HANDLE>(static_cast<INT_PTR>(handle)); }
+int AsInt(HANDLE handle) { return static_cast<int>(reinterpret_cast<INT_PTR>(handle)); }
+
+// One overlapped operation: its event lives as long as the operation.
+class TOverlapped {
+ public:
+  TOverlapped() { ov_.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr); }
+  ~TOverlapped() {
+    if (ov_.hEvent != nullptr) CloseHandle(ov_.hEvent);
+  }
+  TOverlapped(const TOverlapped&) = delete;
+  TOverlapped& operator=(const TOverlapped&) = delete;
+  bool Valid() const { return ov_.hEvent != nullptr; }
+  OVERLAPPED* get() { return &ov_; }
+  HANDLE Event() const { return ov_.hEvent; }
+
+ private:
+  OVERLAPPED ov_{};
+};
+
+// The outcome of an overlapped operation that was started: 0 when it
+// completed within the time-out (`done` bytes), WAIT_TIMEOUT when it did not
+// (it is then cancelled and reaped), or the Windows error.
+DWORD Complete(HANDLE h, TOverlapped& op, BOOL started, DWORD timeoutMs, DWORD& done) {
+  done = 0;
+  if (started) return GetOverlappedResult(h, op.get(), &done, FALSE) ? 0 : GetLastError();
+  const DWORD err = GetLastError();
+  if (err != ERROR_IO_PENDING) return err;
+  if (WaitForSingleObject(op.Event(), timeoutMs) == WAIT_OBJECT_0)
+    return GetOverlappedResult(h, op.get(), &done, FALSE) ? 0 : GetLastError();
+  // Not done in time: cancel it and wait for the cancel, so the OVERLAPPED
+  // is no longer in use when it goes out of scope.
+  CancelIoEx(h, op.get());
+  GetOverlappedResult(h, op.get(), &done, TRUE);
+  return WAIT_TIMEOUT;
+}
+
+// Codes with which Windows answers on a device that was removed while open
+// (a USB adapter pulled) or whose other end has gone.
+bool MeansDeviceGone(DWORD err) {
+  switch (err) {
+    case ERROR_BAD_COMMAND:
+    case ERROR_GEN_FAILURE:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_DEVICE_REMOVED:
+    case ERROR_OPERATION_ABORTED:
+    case ERROR_INVALID_HANDLE:
+    case ERROR_NOT_READY:
+    case ERROR_BROKEN_PIPE:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+TBlockSerial::TBlockSerial() = default;
+TBlockSerial::~TBlockSerial() { ClosePort(); }
+
+void TBlockSerial::SetError(std::int32_t code) {
+  LastErrorCode = code;
+  LastErrorText = code == 0 ? std::string("OK") : SerialErrorText(code);
+}
+
+// On Windows the "errno" of the layer is the GetLastError code.
+void TBlockSerial::SetErrno(int err) {
+  if (err == 0) err = ERROR_GEN_FAILURE;
+  if (IsOpen && MeansDeviceGone(static_cast<DWORD>(err))) deviceGone_ = true;
+  SetError(err);
+}
+
+void TBlockSerial::SetHangUp() { SetErrno(ERROR_DEVICE_NOT_CONNECTED); }
+
+void TBlockSerial::OpenPort(const std::string& name) {
+  const TOnExit notify([&] { if (observer_) observer_->PortOpened(*this, name); });
+  if (IsOpen) {
+    SetError(ErrAlreadyInUse);
+    return;
+  }
+  ReceiveBuffer.clear();
+  receivePos_ = 0;
+  deviceGone_ = false;
+  lineFlags_ = {};
+  PortNumber = PortNumberFromName(name);
+  DeviceName = DevicePathFromName(name);
+  if (IsNetworkPortName(name)) {
+    OpenNetwork(name);
+    return;
+  }
+  // Exclusive (no sharing), overlapped: another program or port object that
+  // holds the port makes this fail with ERROR_ACCESS_DENIED.
+  HANDLE h = CreateFileW(win::Utf16(DeviceName).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_OVERLAPPED, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return SetErrno(static_cast<int>(GetLastError()));
+  auto fail = [&](DWORD err) {
+    CloseHandle(h);
+    SetErrno(static_cast<int>(err));
+  };
+  // Only a communications device is a serial port: a plain file of the same
+  // name is not written to as if it were one.
+  DCB dcb{};
+  dcb.DCBlength = sizeof dcb;
+  if (!GetCommState(h, &dcb)) return fail(GetLastError());
+  if (!SetCommMask(h, 0)) return fail(GetLastError());
+  if (!SetupComm(h, ReceiveQueueSize, ReceiveQueueSize)) return fail(GetLastError());
+  // A read returns at once with what has arrived; a write has no time-out of
+  // its own (the completion time-out is ours).
+  COMMTIMEOUTS timeouts{};
+  timeouts.ReadIntervalTimeout = MAXDWORD;
+  if (!SetCommTimeouts(h, &timeouts)) return fail(GetLastError());
+  // Errors must not stop the port until they are fetched.
+  dcb.fAbortOnError = FALSE;
+  dcb.fBinary = TRUE;
+  dcb.fNull = FALSE;
+  if (!SetCommState(h, &dcb)) return fail(GetLastError());
+  DWORD errors = 0;
+  ClearCommError(h, &errors, nullptr);  // what came before us is not ours
+
+  Handle = AsInt(h);
+  IsOpen = true;
+  EscapeCommFunction(h, SETRTS);
+  EscapeCommFunction(h, SETDTR);
+  DiscardQueues();
+}
+
+void TBlockSerial::ReadLineSettings() {
+  if (!IsOpen) return SetErrno(ERROR_INVALID_HANDLE);
+  DCB dcb{};
+  dcb.DCBlength = sizeof dcb;
+  if (!GetCommState(AsHandle(Handle), &dcb)) return SetErrno(static_cast<int>(GetLastError()));
+  LineSettings.Speed = static_cast<std::int32_t>(dcb.BaudRate);
+  LineSettings.DataBits = dcb.ByteSize;
+  LineSettings.ParityOn = dcb.Parity != NOPARITY;
+  LineSettings.StopBits = dcb.StopBits == TWOSTOPBITS ? 2 : 1;
+  LineSettings.DtrOn = dcb.fDtrControl == DTR_CONTROL_ENABLE;
+  LineSettings.RtsFlowControl = dcb.fRtsControl == RTS_CONTROL_HANDSHAKE;
+  LineSettings.CtsFlowControl = dcb.fOutxCtsFlow != 0;
+  LineSettings.XonXoff = dcb.fOutX != 0 || dcb.fInX != 0;
+  SetError(0);
+}
+
+void TBlockSerial::WriteLineSettings() {
+  const TOnExit notify([this] { if (observer_) observer_->LineSettingsWritten(*this); });
+  if (!IsOpen) return SetErrno(ERROR_INVALID_HANDLE);
+  const TLineSettings& s = LineSettings;
+  if (s.Speed <= 0 || s.DataBits < 5 || s.DataBits > 8 || (s.StopBits != 1 && s.StopBits != 2))
+    return SetErrno(ERROR_INVALID_PARAMETER);
+  HANDLE h = AsHandle(Handle);
+  DCB dcb{};
+  dcb.DCBlength = sizeof dcb;
+  if (!GetCommState(h, &dcb)) return SetErrno(static_cast<int>(GetLastError()));
+  dcb.BaudRate = static_cast<DWORD>(s.Speed);
+  dcb.ByteSize = static_cast<BYTE>(s.DataBits);
+  dcb.fParity = s.ParityOn ? TRUE : FALSE;
+  dcb.Parity = s.ParityOn ? EVENPARITY : NOPARITY;
+  dcb.StopBits = s.StopBits == 2 ? TWOSTOPBITS : ONESTOPBIT;
+  dcb.fDtrControl = s.DtrOn ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
+  // RTS stays raised as the open left it unless it does flow control.
+  dcb.fRtsControl = s.RtsFlowControl ? RTS_CONTROL_HANDSHAKE : RTS_CONTROL_ENABLE;
+  dcb.fOutxCtsFlow = s.CtsFlowControl ? TRUE : FALSE;
+  dcb.fOutxDsrFlow = FALSE;
+  dcb.fDsrSensitivity = FALSE;
+  dcb.fOutX = s.XonXoff ? TRUE : FALSE;
+  dcb.fInX = s.XonXoff ? TRUE : FALSE;
+  dcb.fBinary = TRUE;
+  dcb.fNull = FALSE;
+  dcb.fErrorChar = FALSE;
+  dcb.fAbortOnError = FALSE;
+  if (!SetCommState(h, &dcb)) return SetErrno(static_cast<int>(GetLastError()));
+  // A driver may take a speed it cannot make and keep its old one.
+  DCB now{};
+  now.DCBlength = sizeof now;
+  if (!GetCommState(h, &now)) return SetErrno(static_cast<int>(GetLastError()));
+  if (now.BaudRate != dcb.BaudRate) return SetErrno(ERROR_INVALID_PARAMETER);
+  SetError(0);
+}
+
+void TBlockSerial::DiscardQueues() {
+  const TOnExit notify([this] { if (observer_) observer_->QueuesDiscarded(*this); });
+  ReceiveBuffer.clear();
+  receivePos_ = 0;
+  if (!IsOpen) return SetErrno(ERROR_INVALID_HANDLE);
+  // Received bytes only: every send has left the transmit queue by the time
+  // it returns, and clearing that queue could still cut bytes that were on
+  // their way.
+  if (!PurgeComm(AsHandle(Handle), PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT))
+    return SetErrno(static_cast<int>(GetLastError()));
+  SetError(0);
+}
+
+void TBlockSerial::ClosePort() {
+  const TOnExit notify([this, wasOpen = IsOpen] { if (observer_ && wasOpen) observer_->PortClosed(*this); });
+  if (IsOpen) {
+    DiscardQueues();
+    HANDLE h = AsHandle(Handle);
+    EscapeCommFunction(h, CLRRTS);
+    EscapeCommFunction(h, CLRDTR);
+    CloseHandle(h);
+  }
+  lockHeld_ = false;
+  deviceGone_ = false;
+  haveCounters_ = false;
+  lineFlags_ = {};
+  IsOpen = false;
+  Handle = -1;
+  PortNumber = -1;
+  ReceiveBuffer.clear();
+  receivePos_ = 0;
+  SetError(0);
+}
+
+// ClearCommError hands over the line-error flags and clears them; they are
+// kept until TakeLineErrors reports them, whichever call fetched them.
+int TBlockSerial::QueryInput(int& count) {
+  count = 0;
+  DWORD errors = 0;
+  COMSTAT stat{};
+  if (!ClearCommError(AsHandle(Handle), &errors, &stat)) return static_cast<int>(GetLastError());
+  lineFlags_.Frame |= (errors & CE_FRAME) != 0;
+  lineFlags_.Overrun |= (errors & CE_OVERRUN) != 0;
+  lineFlags_.Parity |= (errors & CE_RXPARITY) != 0;
+  lineFlags_.TxFull |= (errors & CE_TXFULL) != 0;
+  count = static_cast<int>(stat.cbInQue);
+  return 0;
+}
+
+int TBlockSerial::QueryOutput(int& count) {
+  count = 0;
+  DWORD errors = 0;
+  COMSTAT stat{};
+  if (!ClearCommError(AsHandle(Handle), &errors, &stat)) return static_cast<int>(GetLastError());
+  lineFlags_.Frame |= (errors & CE_FRAME) != 0;
+  lineFlags_.Overrun |= (errors & CE_OVERRUN) != 0;
+  lineFlags_.Parity |= (errors & CE_RXPARITY) != 0;
+  lineFlags_.TxFull |= (errors & CE_TXFULL) != 0;
+  count = static_cast<int>(stat.cbOutQue);
+  return 0;
+}
+
+int TBlockSerial::QueuedInput() {
+  if (!IsOpen) {
+    SetErrno(ERROR_INVALID_HANDLE);
+    return 0;
+  }
+  int n = 0;
+  if (const int e = QueryInput(n)) {
+    SetErrno(e);
+    return 0;
+  }
+  SetError(0);
+  return n;
+}
+
+int TBlockSerial::QueuedOutput() {
+  if (!IsOpen) {
+    SetErrno(ERROR_INVALID_HANDLE);
+    return 0;
+  }
+  int n = 0;
+  if (const int e = QueryOutput(n)) {
+    SetErrno(e);
+    return 0;
+  }
+  SetError(0);
+  return n;
+}
+
+void TBlockSerial::TakeLineErrors() {
+  int ignored = 0;
+  QueryInput(ignored);  // fetches what the port holds now
+  const std::int32_t code = LineErrorCodeFromFlags(lineFlags_);
+  lineFlags_ = {};
+  if (code != 0 && LastErrorCode == 0) SetError(code);
+}
+
+// Waits for one of `events` (EV_RXCHAR, EV_TXEMPTY) up to the deadline,
+// asking `ready` first and again once the event is armed, so that an event
+// that came just before the wait is not missed: 1 ready, 0 time-out, -1 error
+// (LastErrorCode set).
+static int WaitCommUntil(TBlockSerial& port, HANDLE h, DWORD events, Clock::time_point deadline,
+                         const std::function<int()>& ready) {
+  if (const int r = ready()) return r;
+  if (!SetCommMask(h, events)) {
+    port.LastErrorCode = static_cast<std::int32_t>(GetLastError());
+    return -1;
+  }
+  int result = 0;
+  for (;;) {
+    if ((result = ready()) != 0) break;
+    const DWORD left = MsLeft(deadline);
+    if (left == 0) break;
+    TOverlapped op;
+    if (!op.Valid()) {
+      port.LastErrorCode = static_cast<std::int32_t>(GetLastError());
+      result = -1;
+      break;
+    }
+    DWORD mask = 0;
+    const BOOL started = WaitCommEvent(h, &mask, op.get());
+    DWORD done = 0;
+    const DWORD err = Complete(h, op, started, left, done);
+    if (err == WAIT_TIMEOUT) {
+      result = ready();
+      break;
+    }
+    if (err != 0) {
+      port.LastErrorCode = static_cast<std::int32_t>(err);
+      result = -1;
+      break;
+    }
+    // An event of ours, or one left over from before the mask was set: ask
+    // the queues, and wait again if it was not ours.
+  }
+  SetCommMask(h, 0);
+  return result;
+}
+
+bool TBlockSerial::WaitReadable(int timeoutMs) {
+  const bool readable = WaitForInput(timeoutMs);
+  if (observer_ && !readable) observer_->WaitEnded(*this, timeoutMs);
+  return readable;
+}
+
+bool TBlockSerial::WaitForInput(int timeoutMs) {
+  if (!IsOpen) {
+    SetErrno(ERROR_INVALID_HANDLE);
+    return false;
+  }
+  SetError(0);
+  if (BufferedInput() > 0) return true;
+  int failure = 0;
+  const int r = WaitCommUntil(*this, AsHandle(Handle), EV_RXCHAR, DeadlineAfter(timeoutMs), [&] {
+    int n = 0;
+    if ((failure = QueryInput(n)) != 0) return -1;
+    return n > 0 ? 1 : 0;
+  });
+  if (r < 0) {
+    SetErrno(failure != 0 ? failure : LastErrorCode);
+    return false;
+  }
+  return r > 0;
+}
+
+bool TBlockSerial::WaitTransmitterIdle(int timeoutMs) {
+  int failure = 0;
+  const int r = WaitCommUntil(*this, AsHandle(Handle), EV_TXEMPTY, DeadlineAfter(timeoutMs), [&] {
+    int n = 0;
+    if ((failure = QueryOutput(n)) != 0) return -1;
+    return n == 0 ? 1 : 0;
+  });
+  if (r < 0) {
+    SetErrno(failure != 0 ? failure : LastErrorCode);
+    return false;
+  }
+  return r > 0;
+}
+
+bool TBlockSerial::WaitWritable(int timeoutMs) {
+  if (!IsOpen) {
+    SetErrno(ERROR_INVALID_HANDLE);
+    return false;
+  }
+  SetError(0);
+  return WaitTransmitterIdle(timeoutMs);
+}
+
+int TBlockSerial::SendBytes(const std::string& bytes) {
+  if (!IsOpen) {
+    SetError(ErrPortNotOpen);
+    return 0;
+  }
+  SetError(0);
+  const Clock::time_point handedOver = observer_ ? Clock::now() : Clock::time_point{};
+  const Clock::time_point deadline = DeadlineAfter(completionTimeoutMs_);
+  bool abandoned = false;
+  std::size_t sent = 0;
+  {
+    HANDLE h = AsHandle(Handle);
+    while (sent < bytes.size() && LastErrorCode == 0) {
+      TOverlapped op;
+      if (!op.Valid()) {
+        SetErrno(static_cast<int>(GetLastError()));
+        break;
+      }
+      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - sent, 1u << 20));
+      const BOOL started = WriteFile(h, bytes.data() + sent, chunk, nullptr, op.get());
+      DWORD done = 0;
+      const DWORD err = Complete(h, op, started, MsLeft(deadline), done);
+      sent += done;
+      if (err == WAIT_TIMEOUT) {
+        abandoned = true;
+        break;
+      }
+      if (err != 0) {
+        SetErrno(static_cast<int>(err));
+        break;
+      }
+      if (done == 0 && MsLeft(deadline) == 0) {
+        abandoned = true;
+        break;
+      }
+    }
+    // Complete when the transmit queue is empty: the protocol discards the
+    // queues right after some sends.
+    if (LastErrorCode == 0 && !abandoned && !WaitTransmitterIdle(static_cast<int>(MsLeft(deadline))) &&
+        LastErrorCode == 0)
+      abandoned = true;
+    if (abandoned) PurgeComm(h, PURGE_TXABORT | PURGE_TXCLEAR);  // only its own unsent bytes
+  }
+  if (abandoned) SetError(ErrTimeout);
+  TakeLineErrors();
+  if (observer_) observer_->BytesSent(*this, std::string_view(bytes).substr(0, sent), handedOver);
+  return static_cast<int>(sent);
+}
+
+bool TBlockSerial::ReadQueued(int count) {
+  const std::size_t old = ReceiveBuffer.size();
+  ReceiveBuffer.resize(old + static_cast<std::size_t>(count));
+  DWORD done = 0;
+  DWORD err = 0;
+  {
+    HANDLE h = AsHandle(Handle);
+    TOverlapped op;
+    if (!op.Valid()) {
+      ReceiveBuffer.resize(old);
+      SetErrno(static_cast<int>(GetLastError()));
+      return false;
+    }
+    const BOOL started = ReadFile(h, ReceiveBuffer.data() + old, static_cast<DWORD>(count), nullptr, op.get());
+    err = Complete(h, op, started, static_cast<DWORD>(completionTimeoutMs_), done);
+  }
+  ReceiveBuffer.resize(old + done);
+  if (err == WAIT_TIMEOUT || (err == 0 && done == 0)) {
+    SetError(ErrTimeout);
+    return false;
+  }
+  if (err != 0) {
+    SetErrno(static_cast<int>(err));
+    return false;
+  }
+  TakeLineErrors();
+  return true;
+}
+
+bool TBlockSerial::RefillReceiveBuffer(int timeoutMs) {
+  ReceiveBuffer.clear();
+  receivePos_ = 0;
+  SwitchToThread();  // give up the processor once, so a sender can catch up
+  int n = 0;
+  if (const int e = QueryInput(n)) {
+    SetErrno(e);
+    return false;
+  }
+  if (n > 0) return ReadQueued(n);
+  if (!WaitForInput(timeoutMs)) {
+    if (LastErrorCode == 0) SetError(ErrTimeout);
+    return false;
+  }
+  if (const int e = QueryInput(n)) {
+    SetErrno(e);
+    return false;
+  }
+  if (n > 0) return ReadQueued(n);
+  SetError(ErrTimeout);
+  return false;
+}
+
+std::uint8_t TBlockSerial::ReceiveByte(int timeoutMs) {
+  if (!IsOpen) {
+    SetError(ErrPortNotOpen);
+    return 0;
+  }
+  SetError(0);
+  if (BufferedInput() == 0) {
+    RefillReceiveBuffer(timeoutMs);
+    if (observer_) observer_->BytesReceived(*this, std::string_view(ReceiveBuffer).substr(receivePos_), timeoutMs);
+  }
+  // After a line error the bytes read stay for the next call.
+  if (LastErrorCode != 0 || BufferedInput() == 0) return 0;
+  return static_cast<std::uint8_t>(ReceiveBuffer[receivePos_++]);
+}
+
+// Network ports (tcp://, rfc2217://) are not available in the Windows build
+// yet: opening one fails with ERROR_NOT_SUPPORTED and leaves the port closed.
+void TBlockSerial::OpenNetwork(const std::string&) {
+  SetErrno(ERROR_NOT_SUPPORTED);
+  LastErrorText = "Network ports are not available on Windows";
+}
+
+}  // namespace vestok
