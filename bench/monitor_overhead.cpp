@@ -9,6 +9,7 @@
 
 #include "ecr/link_port.h"
 #include "jobs_bench_support.h"
+#include "ecr/window_link.h"
 #include "monitor/link_monitor.h"
 #include "monitor/trace_file.h"
 
@@ -38,7 +39,7 @@ int main(int argc, char** argv) {
   double off = 1e9, on = 1e9;
   for (int round = 0; round < kRounds; ++round) {
     StopTraceFile();
-    TLinkMonitor::Instance().Detach();
+    TLinkMonitor::Instance().Detach(LinkPort);
     off = std::min(off, upload());
     if (!StartTraceFile(tracePath)) return 1;
     on = std::min(on, upload());

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "text/number_text.h"
-#include "ui/availability_rules.h"
+#include "engine/variant_rules.h"
 
 namespace vestok::cli {
 

@@ -147,6 +147,29 @@ void TOutput::Error(const std::string& reg, const std::string& text, std::option
   Plain(reg, text);
 }
 
+void TOutput::Warning(const std::string& reg, const std::string& text, std::optional<std::int32_t> no) {
+  std::lock_guard lock(mutex_);
+  if (json_) {
+    out_ << Head("warning", reg) << ",\"text\":" << JsonString(Utf8FromCp1250(text));
+    if (no) out_ << ",\"no\":" << IntToText(*no);
+    out_ << "}\n";
+    out_.flush();
+    return;
+  }
+  Plain(reg, text);
+}
+
+void TOutput::Stop(const std::string& reg, const std::string& text, std::int32_t records) {
+  std::lock_guard lock(mutex_);
+  if (json_) {
+    out_ << Head("stop", reg) << ",\"text\":" << JsonString(Utf8FromCp1250(text))
+         << ",\"records\":" << IntToText(records) << "}\n";
+    out_.flush();
+    return;
+  }
+  Plain(reg, text);
+}
+
 void TOutput::Verdict(const std::string& reg, const std::string& text, std::int32_t errors) {
   std::lock_guard lock(mutex_);
   if (json_) {

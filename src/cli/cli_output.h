@@ -41,6 +41,12 @@ class TOutput {
   // The progress line of record `no`; `total` is 0 when not known.
   void Record(const std::string& reg, const std::string& text, std::int32_t no, std::size_t done, std::size_t total);
   void Error(const std::string& reg, const std::string& text, std::optional<std::int32_t> no = std::nullopt);
+  // A finding that does not stop the run (a name the register cuts, a copy
+  // that could not be kept): a line, and a "warning" event.
+  void Warning(const std::string& reg, const std::string& text, std::optional<std::int32_t> no = std::nullopt);
+  // The run was stopped (Ctrl+C, SIGTERM) after `records` records: its
+  // line, and a "stop" event.
+  void Stop(const std::string& reg, const std::string& text, std::int32_t records);
   void Verdict(const std::string& reg, const std::string& text, std::int32_t errors);
   // A result for the user: the fiscal number, a register found, the counters.
   // Plain: `text` on standard output; JSON: a "result" event with the fields

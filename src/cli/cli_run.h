@@ -1,6 +1,7 @@
 #pragma once
-// One command of vestok-cli on one register: the fiscal number query first,
-// then the same job the window runs, on a link of its own.
+// One command of vestok-cli on one register: the engine's operation on a
+// link of its own; its events become lines or JSON events, its outcome the
+// exit status.
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -13,27 +14,32 @@
 #include "cli/cli_output.h"
 #include "config/link_settings.h"
 
+#include "engine/outcome.h"
+
 namespace vestok {
-class TTransferJob;
+class TEngine;
 }
 
 namespace vestok::cli {
 
-// Stop for every job that runs (Ctrl+C, SIGTERM): each finishes the record
-// in hand and ends with its verdict.
+// Stop for every operation that runs (Ctrl+C, SIGTERM): the job in hand
+// finishes its record and ends with its verdict, and no other starts.
 class TStopSignal {
  public:
   void Stop();
   bool Stopped() const { return stopped_.load(); }
-  // A job joins before it may be stopped and leaves before it is released.
-  void Join(TTransferJob* job);
-  void Leave(TTransferJob* job);
+  // An engine joins before it may be stopped and leaves before it is released.
+  void Join(TEngine* engine);
+  void Leave(TEngine* engine);
 
  private:
   std::atomic<bool> stopped_{false};
   std::mutex mutex_;
-  std::set<TTransferJob*> jobs_;
+  std::set<TEngine*> engines_;
 };
+
+// The exit status of an outcome (README: exit codes).
+int ExitCodeOf(TOutcomeKind kind);
 
 struct TRunSetup {
   TCommand Command = TCommand::Fiscal;

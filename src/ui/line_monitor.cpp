@@ -1,5 +1,7 @@
 #include "ui/line_monitor.h"
 
+#include "ecr/window_link.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -211,7 +213,7 @@ TfLineMonitor::TfLineMonitor(QWidget* parent, IDialogs* dialogs, std::size_t cap
 
   TLinkMonitor& monitor = TLinkMonitor::Instance();
   monitor.AddSink(feed_.get());
-  monitor.Attach();
+  monitor.Attach(LinkPort);
 }
 
 TfLineMonitor::~TfLineMonitor() { TLinkMonitor::Instance().RemoveSink(feed_.get()); }

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 
+#include "ecr/window_link.h"
 #include "monitor/link_monitor.h"
 #include "ui/port_tool_text.h"
 
@@ -17,7 +18,7 @@ QLabel* CreateLinkStatusLine(QWidget* parent) {
 
 void LinkRunStarting(QLabel* status) {
   TLinkMonitor& monitor = TLinkMonitor::Instance();
-  monitor.Attach();
+  monitor.Attach(LinkPort);
   monitor.ClearLastFailure();
   status->clear();
 }

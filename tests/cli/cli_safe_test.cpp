@@ -65,10 +65,11 @@ TEST_F(CliSafeTest, RowsWithErrorsAreReportedAndNeverSent) {
                                  ItemRow(1, "Paine alba", "2") + ItemRow(3, "Ciocolata cu alune si stafide", "5"));
   auto r = Run({"upload", "items", Path("bad.csv"), "--check-only", "--port", port});
   EXPECT_EQ(r.Status, 1) << r.Err;
-  const auto lines = Lines(r.Err);
+  // The check's report is the command's result: on the standard output.
+  const auto lines = Lines(r.Out);
   const auto errorLine = [](const std::string& l) { return l.starts_with("Eroare rand"); };
-  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), errorLine), 2) << r.Err;  // the ";" and the repeated PLU code
-  EXPECT_TRUE(Has(r.Err, "rand 4")) << r.Err;  // the long name: a warning
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), errorLine), 2) << r.Out;  // the ";" and the repeated PLU code
+  EXPECT_TRUE(Has(r.Out, "rand 4")) << r.Out;  // the long name: a warning
   sim.WithRegister(1, [](TSimRegister& reg) { EXPECT_FALSE(reg.Memory.Find(SimTable::Items, 1)); });
 
   WriteFile(Path("warn.csv"), kItemsHead + ItemRow(3, "Ciocolata cu alune si stafide", "5"));

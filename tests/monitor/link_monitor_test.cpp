@@ -34,12 +34,12 @@ class LinkMonitorTest : public SimLineTest {
  protected:
   void SetUp() override {
     SimLineTest::SetUp();
-    TLinkMonitor::Instance().Attach();
+    TLinkMonitor::Instance().Attach(LinkPort);
     TLinkMonitor::Instance().AddSink(&sink);
   }
   void TearDown() override {
     TLinkMonitor::Instance().RemoveSink(&sink);
-    TLinkMonitor::Instance().Detach();
+    TLinkMonitor::Instance().Detach(LinkPort);
     SimLineTest::TearDown();
   }
   TCollect sink;

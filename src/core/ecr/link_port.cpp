@@ -1,26 +1,23 @@
 #include "ecr/link_port.h"
 
-#include <atomic>
-
 namespace vestok {
-namespace {
-std::atomic<IPortObserver*> link_observer{nullptr};
-}  // namespace
-
-void SetLinkObserver(IPortObserver* observer) { link_observer.store(observer); }
-IPortObserver* LinkObserver() { return link_observer.load(); }
 
 bool OpenLink(TLink& link, const std::string& portName, std::int32_t speed) {
   // A link left open by an earlier user is released first, so that its port
   // is not held for the rest of the run.
   CloseLink(link);
   auto port = std::make_unique<TBlockSerial>();
-  port->SetObserver(LinkObserver());
+  port->SetObserver(link.Observer);
+  link.LastOpenError = 0;
+  const auto failed = [&] {
+    link.LastOpenError = port->LastErrorCode;
+    return false;
+  };
   port->OpenPort(portName);
-  if (port->LastErrorCode != 0) return false;
+  if (port->LastErrorCode != 0) return failed();
 
   port->ReadLineSettings();
-  if (port->LastErrorCode != 0) return false;
+  if (port->LastErrorCode != 0) return failed();
   TLineSettings& s = port->LineSettings;
   s.Speed = speed;
   s.DtrOn = true;
@@ -31,7 +28,7 @@ bool OpenLink(TLink& link, const std::string& portName, std::int32_t speed) {
   s.DataBits = TBlockSerial::DataBits;
   // The stop bits keep the port's current setting.
   port->WriteLineSettings();
-  if (port->LastErrorCode != 0) return false;  // the port closes as it is released
+  if (port->LastErrorCode != 0) return failed();  // the port closes as it is released
 
   link.Port = std::move(port);
   return true;

@@ -25,6 +25,11 @@ struct TLink {
 
   std::unique_ptr<TBlockSerial> Port;  // empty while the link is closed
   TLinkSettings& Settings;
+  // Watches every port this link opens (the line monitor, a trace): each link
+  // has its own, or none.
+  IPortObserver* Observer = nullptr;
+  // The port's LastErrorCode when the last OpenLink failed (0 after success).
+  std::int32_t LastOpenError = 0;
 };
 
 // Opens the port in the register line format (8 data bits, no parity, DTR on,
@@ -38,9 +43,5 @@ std::uint8_t ReadLinkByte(TLink& link, int timeoutMs);
 // can succeed any more until it is opened again.
 bool LinkLost(const TLink& link);
 
-// The observer every link port is given when it is created (none by default):
-// the line monitor and the trace file watch the link through it.
-void SetLinkObserver(IPortObserver* observer);
-IPortObserver* LinkObserver();
 
 }  // namespace vestok

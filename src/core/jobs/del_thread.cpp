@@ -8,10 +8,8 @@ namespace vestok {
 TDelThread::TDelThread(JobSetup setup) : TTransferJob(kDeleteTexts, std::move(setup)) {
   const int field = table_.FieldIndex("PLUCode");
   pluField_ = field >= 0 ? field : 0;
-  Start();
 }
 
-TDelThread::~TDelThread() { Shutdown(); }
 
 void TDelThread::Prepare() {
   table_.First();
@@ -36,7 +34,10 @@ void TDelThread::FinishRecord() {
   GuardRecordStep([&] { acknowledged = ExchangeRecord(); });
   // The row leaves the table only once the register has let the item go; the
   // next row becomes current.
-  if (acknowledged) table_.Delete();
+  if (acknowledged) {
+    RecordWentThrough(std::nullopt);
+    table_.Delete();
+  }
   if (selection_) ++selectionIndex_;
 }
 

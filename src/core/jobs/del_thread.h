@@ -8,11 +8,10 @@
 
 namespace vestok {
 
-class TDelThread final : public TTransferJob {
+class TDelThread : public TTransferJob {
  public:
-  // Starts at once. `setup.Table` is the items table.
+  // `setup.Table` is the items table.
   explicit TDelThread(JobSetup setup);
-  ~TDelThread() override;
 
  private:
   void Prepare() override;

@@ -7,10 +7,8 @@ namespace vestok {
 
 TLoadThread::TLoadThread(JobKind jobKind, JobSetup setup)
     : TTableJob(jobKind, UploadCommand(jobKind), kUploadTexts, std::move(setup)) {
-  Start();
 }
 
-TLoadThread::~TLoadThread() { Shutdown(); }
 
 void TLoadThread::Prepare() {
   table_.First();
@@ -56,7 +54,10 @@ void TLoadThread::ExchangeRecord() {
     std::string payload;
     const CommandResult result = SendAndReceive(link_, record, payload);
     if (result == CommandResult::NotSent) return;
-    if (result == CommandResult::Replied && IsAcknowledgement(payload)) return;
+    if (result == CommandResult::Replied && IsAcknowledgement(payload)) {
+      RecordWentThrough(table_.BookmarkAt(row));
+      return;
+    }
     if (std::int64_t(attempt) >= std::int64_t(link_.Settings.RetryCmd) + 1) {
       ReportRecordError();
       return;

@@ -6,11 +6,10 @@
 
 namespace vestok {
 
-class TLoadThread final : public TTableJob {
+class TLoadThread : public TTableJob {
  public:
-  // Starts at once. `jobKind` must have an upload command.
+  // `jobKind` must have an upload command.
   TLoadThread(JobKind jobKind, JobSetup setup);
-  ~TLoadThread() override;
 
  private:
   void Prepare() override;

@@ -7,10 +7,8 @@ namespace vestok {
 
 TSaveThread::TSaveThread(JobKind jobKind, JobSetup setup)
     : TTableJob(jobKind, DownloadCommand(jobKind), kDownloadTexts, std::move(setup)) {
-  Start();
 }
 
-TSaveThread::~TSaveThread() { Shutdown(); }
 
 void TSaveThread::Prepare() {
   selectionIndex_ = 0;
@@ -85,7 +83,10 @@ void TSaveThread::StoreRecord() {
     table_.Append();
   StoreReplyValues(table_, values);
   table_.Post();
+  RecordWentThrough(table_.BookmarkAt(table_.CurrentRow()));
 }
+
+bool TSaveThread::LastWasRecord() const { return !IsEndReply(lastReply_); }
 
 void TSaveThread::NextNumber() {
   // Numbers wrap instead of overflowing when a register answers with the largest one.

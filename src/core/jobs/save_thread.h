@@ -8,11 +8,10 @@
 
 namespace vestok {
 
-class TSaveThread final : public TTableJob {
+class TSaveThread : public TTableJob {
  public:
-  // Starts at once. `jobKind` must have a download command.
+  // `jobKind` must have a download command.
   TSaveThread(JobKind jobKind, JobSetup setup);
-  ~TSaveThread() override;
 
  private:
   void Prepare() override;
@@ -22,6 +21,7 @@ class TSaveThread final : public TTableJob {
   void StoreRecord();
   void NextNumber();
 
+  bool LastWasRecord() const override;
   std::string lastReply_;  // ReplyText of the last record reply; empty: none
   ReplyFit lastFit_ = ReplyFit::Record;
 };

@@ -21,23 +21,13 @@ TTransferJob::TTransferJob(const JobTexts& texts, JobSetup setup)
       mainThread_(setup.MainThread),
       portName_(std::move(setup.PortName)),
       speed_(setup.Speed),
-      log_(setup.OperationLog) {}
+      log_(setup.OperationLog),
+      events_(setup.Events) {}
 
-TTransferJob::~TTransferJob() { Shutdown(); }
-
-void TTransferJob::Start() {
-  worker_ = std::thread([this] { Run(); });
-}
-
-void TTransferJob::Shutdown() {
-  if (!worker_.joinable()) return;
-  RequestStop();
-  WaitForEnd();
-}
+TTransferJob::~TTransferJob() = default;
 
 void TTransferJob::WaitForEnd() {
   mainThread_.ServeUntil([this] { return ended_.load(); });
-  if (worker_.joinable()) worker_.join();
 }
 
 void TTransferJob::OnMainThread(const std::function<void()>& step) {
@@ -60,11 +50,17 @@ void TTransferJob::Run() {
   }
   try {
     OnMainThread([this] { Prepare(); });
-    if (OpenLink(link_, portName_, speed_)) RecordLoop();
+    if (OpenLink(link_, portName_, speed_)) {
+      result_.PortOpened = true;
+      RecordLoop();
+    } else {
+      result_.PortError = link_.LastOpenError;
+    }
   } catch (...) {
     // A step outside any record failed (the table refused a move): no further
     // record can be worked on, so the job ends as usual.
   }
+  result_.PortGone = LinkLost(link_);
   CloseLink(link_);
   try {
     OnMainThread([this] { EndJob(); });
@@ -88,7 +84,7 @@ void TTransferJob::RecordLoop() {
       const std::int32_t recordNo = currentNo_;
       const std::int32_t errorsBefore = errorCount_;
       FinishRecord();
-      ++recordsDone_;
+      if (LastWasRecord()) ++recordsDone_;
       lost = EndOnLostLink(recordNo, errorsBefore);
     });
   }
@@ -115,6 +111,7 @@ void TTransferJob::BeginJob() {
   errorCount_ = 0;
   log_.Clear();
   log_.Add(std::string(texts_.FirstLine));
+  if (events_ != nullptr) events_->JobBegun(std::string(texts_.FirstLine));
   host_.SetStatusText(2, std::string(kStopHint));
   table_.SuspendNotifications();
   suspended_ = true;
@@ -129,6 +126,13 @@ void TTransferJob::EndJob() {
   const std::string stopped = stoppedByUser_ ? StoppedByUserLine(recordsDone_) : std::string();
   if (stoppedByUser_) log_.Add(stopped);
   const std::string verdict(errorCount_ == 0 ? texts_.VerdictOk : texts_.VerdictErrors);
+  result_.Records = recordsDone_;
+  result_.Errors = errorCount_;
+  result_.Stopped = stoppedByUser_;
+  if (events_ != nullptr) {
+    if (stoppedByUser_) events_->JobStopped(recordsDone_, stopped);
+    events_->JobVerdict(verdict, errorCount_);
+  }
   host_.SetStatusText(1, verdict);
   log_.Add(verdict);
   host_.SetStatusText(2, stopped);
@@ -162,6 +166,13 @@ void TTransferJob::ReportRecordError() {
   const std::string line = std::string(texts_.Error) + IntToText(currentNo_);
   host_.SetStatusText(1, line);
   log_.Add(line);
+  if (events_ != nullptr) events_->RecordFailed(currentNo_, line);
+}
+
+void TTransferJob::RecordWentThrough(std::optional<Bookmark> row) {
+  if (row) result_.DoneRows.push_back(*row);
+  result_.DoneNumbers.push_back(currentNo_);
+  if (events_ != nullptr) events_->RecordDone(currentNo_, std::int32_t(result_.DoneNumbers.size()));
 }
 
 void TTransferJob::GuardRecordStep(const std::function<void()>& step) {

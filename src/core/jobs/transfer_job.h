@@ -1,8 +1,8 @@
 #pragma once
-// The shared life of the three transfer jobs. A job runs its loop on a worker
-// thread of its own and hands every step that touches the window, the table
-// or the serial link to the user-interface thread (IMainThread), waiting for
-// it. The worker itself opens and closes the port and tests the stop request
+// The shared life of the three transfer jobs. A job runs its loop on the
+// thread that calls Run (the engine's thread, or a TJobThread) and hands every
+// step that touches the window, the table or the serial link to the
+// user-interface thread (IMainThread), waiting for it. The worker itself opens and closes the port and tests the stop request
 // between two records; moving over the table's rows happens inside the
 // handed-over steps, so the window never sees the table change under it.
 //
@@ -16,10 +16,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "ecr/link_port.h"
+#include "jobs/job_events.h"
 #include "jobs/job_host.h"
 #include "jobs/main_thread.h"
 #include "jobs/operation_log.h"
@@ -68,6 +68,22 @@ struct JobSetup {
   RowSelection Selection;
   TOperationLog& OperationLog;
   TLink& Link;  // the job's own link (the window's LinkPort in the window)
+  IJobEvents* Events = nullptr;  // told of each record as it happens (none: nobody)
+};
+
+// What a job did, known where it happened: read after its end.
+struct TJobResult {
+  bool PortOpened = false;
+  std::int32_t PortError = 0;  // the port's LastErrorCode when it would not open
+  bool PortGone = false;       // the link's device went away during the job
+  std::int32_t Records = 0;    // records worked on (a download's end-of-table request is none)
+  std::int32_t Errors = 0;     // error lines written
+  bool Stopped = false;        // the stop request ended the loop
+  // Rows that went through: acknowledged by the register (upload), received
+  // whole into the row (download); for a delete, none (the rows are gone).
+  std::vector<Bookmark> DoneRows;
+  // The record numbers that went through (the deleted PLU codes for a delete).
+  std::vector<std::int32_t> DoneNumbers;
 };
 
 class TTransferJob {
@@ -76,10 +92,14 @@ class TTransferJob {
   TTransferJob(const TTransferJob&) = delete;
   TTransferJob& operator=(const TTransferJob&) = delete;
 
-  // User-interface thread: the job stops before its next record.
+  // Runs the whole job on the calling thread, which must not be the one that
+  // serves its steps (unless that is a TDirectMainThread); once only.
+  void Run();
+
+  // Any thread: the job stops before its next record.
   void RequestStop() { stop_.store(true); }
-  // User-interface thread: returns once the job has ended, carrying out the
-  // steps the job hands over meanwhile.
+  // The thread that serves the steps: returns once the job has ended,
+  // carrying out the steps the job hands over meanwhile.
   void WaitForEnd();
   bool Ended() const { return ended_.load(); }
   // A stop was asked for (the job may have ended before its last record).
@@ -88,14 +108,11 @@ class TTransferJob {
   // Read on the user-interface thread (or after the end).
   std::int32_t CurrentNo() const { return currentNo_; }
   std::int32_t ErrorCount() const { return errorCount_; }
+  // After the end.
+  const TJobResult& Result() const { return result_; }
 
  protected:
   TTransferJob(const JobTexts& texts, JobSetup setup);
-
-  // The last thing a derived constructor does: starts the worker.
-  void Start();
-  // The first thing a derived destructor does: stops the worker and waits.
-  void Shutdown();
 
   // ---- worker thread
   // The job's preparation (as one step on the user-interface thread).
@@ -118,6 +135,10 @@ class TTransferJob {
   // Runs one record step: an exception inside it cancels the table's
   // pending change and becomes the record's error line.
   void GuardRecordStep(const std::function<void()>& step);
+  // The record in hand went through; `row`: its row, when it still has one.
+  void RecordWentThrough(std::optional<Bookmark> row);
+  // False when the record just worked on was no record (a download's end reply).
+  virtual bool LastWasRecord() const { return true; }
 
   DocumentTable& table_;
   TLink& link_;
@@ -127,7 +148,6 @@ class TTransferJob {
   std::string selectionAnswer_;  // the register's answer in the last OpenExchange
 
  private:
-  void Run();
   void RecordLoop();
   // After the record `recordNo`, on the user-interface thread: true when the
   // link's device has gone away, which ends the loop.
@@ -152,7 +172,8 @@ class TTransferJob {
   bool suspended_ = false;
   std::atomic<bool> stop_{false};
   std::atomic<bool> ended_{false};
-  std::thread worker_;
+  IJobEvents* events_;
+  TJobResult result_;
 };
 
 }  // namespace vestok

@@ -28,9 +28,9 @@ TLinkMonitor& TLinkMonitor::Instance() {
   return *monitor;
 }
 
-void TLinkMonitor::Attach() { SetLinkObserver(this); }
-void TLinkMonitor::Detach() {
-  if (LinkObserver() == this) SetLinkObserver(nullptr);
+void TLinkMonitor::Attach(TLink& link) { link.Observer = this; }
+void TLinkMonitor::Detach(TLink& link) {
+  if (link.Observer == this) link.Observer = nullptr;
 }
 
 void TLinkMonitor::AddSink(ILinkMonitorSink* sink) {

@@ -21,6 +21,8 @@
 
 namespace vestok {
 
+struct TLink;
+
 class ILinkMonitorSink {
  public:
   virtual ~ILinkMonitorSink() = default;
@@ -34,10 +36,10 @@ class TLinkMonitor final : public IPortObserver {
   // The one monitor of the process; it lives for the whole run.
   static TLinkMonitor& Instance();
 
-  // Makes the monitor the observer of every link port opened from now on.
-  void Attach();
-  // No link port opened from now on is watched.
-  void Detach();
+  // Makes the monitor the observer of every port `link` opens from now on.
+  void Attach(TLink& link);
+  // No port `link` opens from now on is watched by this monitor.
+  void Detach(TLink& link);
 
   // A sink receives the lines from now on; after RemoveSink it gets no more.
   void AddSink(ILinkMonitorSink* sink);

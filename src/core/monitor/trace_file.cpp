@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 
+#include "ecr/window_link.h"
 #include "monitor/link_monitor.h"
 
 namespace vestok {
@@ -66,7 +67,7 @@ bool StartTraceFile(const std::string& path) {
   }
   trace_sink = new TTraceFileSink(file);
   monitor.AddSink(trace_sink);
-  monitor.Attach();
+  monitor.Attach(LinkPort);
   static const bool drainAtExit = std::atexit(DrainAtExit) == 0;
   (void)drainAtExit;
   return true;
