@@ -1,7 +1,5 @@
 // vestok-cli: the transfers of the window for scripts, service technicians
 // and fleets of registers; no window system needed.
-#include <pthread.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,36 +7,18 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
-#include <thread>
 
 #include "cli/cli_options.h"
 #include "cli/cli_output.h"
 #include "cli/cli_run.h"
 #include "cli/fleet.h"
+#include "cli/stop_signal.h"
 #include "startup/config_path.h"
 
 using namespace vestok;
 using namespace vestok::cli;
 
 namespace {
-
-// SIGINT and SIGTERM are blocked in every thread and taken by one thread of
-// their own, which stops the jobs; a second one ends the program at once.
-void WatchSignals(TStopSignal& stop) {
-  sigset_t set;
-  sigemptyset(&set);
-  sigaddset(&set, SIGINT);
-  sigaddset(&set, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &set, nullptr);
-  std::thread([set, &stop] {
-    for (int taken = 0;; ++taken) {
-      int sig = 0;
-      if (sigwait(&set, &sig) != 0) continue;
-      if (taken > 0) std::_Exit(kExitStopped);
-      stop.Stop();
-    }
-  }).detach();
-}
 
 bool ReadWholeFile(const std::string& path, std::string& text) {
   struct stat st{};
@@ -77,7 +57,8 @@ int Usage(const std::string& message) {
 
 int main(int argc, char** argv) {
   static TStopSignal stop;
-  WatchSignals(stop);
+  WatchStopSignals(stop);
+  BinaryStandardStreams();
 
   TCliRequest request;
   try {

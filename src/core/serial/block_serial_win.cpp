@@ -1,7 +1,8 @@
 // TBlockSerial on Windows: a communications device opened for overlapped
-// input and output. Every wait is a wait on an event object with a time-out
-// (WaitCommEvent for received data and for an empty transmit queue), so no
-// call busy-waits and none waits forever. The rules above the platform calls
+// input and output. The wait for data is WaitCommEvent, the wait for the
+// transmitter a sleep of the queue's time on the line, every overlapped
+// operation bounded by a wait on its event: no call busy-waits and none
+// waits forever. The rules above the platform calls
 // are those of the terminal version: a send returns once its bytes have left
 // the transmit queue, a read takes only what is already queued, a line error
 // costs one read and the bytes follow, and a discard throws away received
@@ -10,7 +11,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <functional>
 
 #include "serial/block_serial.h"
 #include "serial/net_address.h"
@@ -219,7 +219,7 @@ void TBlockSerial::DiscardQueues() {
   // Received bytes only: every send has left the transmit queue by the time
   // it returns, and clearing that queue could still cut bytes that were on
   // their way.
-  if (!PurgeComm(AsHandle(Handle), PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT))
+  if (!PurgeComm(AsHandle(Handle), PURGE_RXCLEAR))
     return SetErrno(static_cast<int>(GetLastError()));
   SetError(0);
 }
@@ -309,54 +309,17 @@ void TBlockSerial::TakeLineErrors() {
   if (code != 0 && LastErrorCode == 0) SetError(code);
 }
 
-// Waits for one of `events` (EV_RXCHAR, EV_TXEMPTY) up to the deadline,
-// asking `ready` first and again once the event is armed, so that an event
-// that came just before the wait is not missed: 1 ready, 0 time-out, -1 error
-// (LastErrorCode set).
-static int WaitCommUntil(TBlockSerial& port, HANDLE h, DWORD events, Clock::time_point deadline,
-                         const std::function<int()>& ready) {
-  if (const int r = ready()) return r;
-  if (!SetCommMask(h, events)) {
-    port.LastErrorCode = static_cast<std::int32_t>(GetLastError());
-    return -1;
-  }
-  int result = 0;
-  for (;;) {
-    if ((result = ready()) != 0) break;
-    const DWORD left = MsLeft(deadline);
-    if (left == 0) break;
-    TOverlapped op;
-    if (!op.Valid()) {
-      port.LastErrorCode = static_cast<std::int32_t>(GetLastError());
-      result = -1;
-      break;
-    }
-    DWORD mask = 0;
-    const BOOL started = WaitCommEvent(h, &mask, op.get());
-    DWORD done = 0;
-    const DWORD err = Complete(h, op, started, left, done);
-    if (err == WAIT_TIMEOUT) {
-      result = ready();
-      break;
-    }
-    if (err != 0) {
-      port.LastErrorCode = static_cast<std::int32_t>(err);
-      result = -1;
-      break;
-    }
-    // An event of ours, or one left over from before the mask was set: ask
-    // the queues, and wait again if it was not ours.
-  }
-  SetCommMask(h, 0);
-  return result;
-}
-
 bool TBlockSerial::WaitReadable(int timeoutMs) {
   const bool readable = WaitForInput(timeoutMs);
   if (observer_ && !readable) observer_->WaitEnded(*this, timeoutMs);
   return readable;
 }
 
+// The wait for data: WaitCommEvent for a received byte, bounded by a wait on
+// its event. The queue is asked again once the event is armed, so a byte
+// that came just before is not missed, and after every wake-up, so a wake-up
+// without data (wine ends the wait as aborted when the line stirs) only
+// leads to the next wait.
 bool TBlockSerial::WaitForInput(int timeoutMs) {
   if (!IsOpen) {
     SetErrno(ERROR_INVALID_HANDLE);
@@ -364,31 +327,83 @@ bool TBlockSerial::WaitForInput(int timeoutMs) {
   }
   SetError(0);
   if (BufferedInput() > 0) return true;
-  int failure = 0;
-  const int r = WaitCommUntil(*this, AsHandle(Handle), EV_RXCHAR, DeadlineAfter(timeoutMs), [&] {
+  const Clock::time_point deadline = DeadlineAfter(timeoutMs);
+  HANDLE h = AsHandle(Handle);
+  auto queued = [&](bool& any) {
     int n = 0;
-    if ((failure = QueryInput(n)) != 0) return -1;
-    return n > 0 ? 1 : 0;
-  });
-  if (r < 0) {
-    SetErrno(failure != 0 ? failure : LastErrorCode);
+    const int e = QueryInput(n);
+    any = n > 0;
+    return e;
+  };
+  bool any = false;
+  if (const int e = queued(any)) {
+    SetErrno(e);
     return false;
   }
-  return r > 0;
+  if (any || timeoutMs <= 0) return any;
+  if (!SetCommMask(h, EV_RXCHAR)) {
+    SetErrno(static_cast<int>(GetLastError()));
+    return false;
+  }
+  DWORD failure = 0;
+  for (;;) {
+    if (const int e = queued(any)) {
+      failure = static_cast<DWORD>(e);
+      break;
+    }
+    const DWORD left = MsLeft(deadline);
+    if (any || left == 0) break;
+    TOverlapped op;
+    if (!op.Valid()) {
+      failure = GetLastError();
+      break;
+    }
+    DWORD mask = 0;
+    const BOOL started = WaitCommEvent(h, &mask, op.get());
+    DWORD done = 0;
+    const DWORD err = Complete(h, op, started, left, done);
+    if (err == WAIT_TIMEOUT) {
+      queued(any);
+      break;
+    }
+    if (err != 0 && err != ERROR_OPERATION_ABORTED) {
+      failure = err;
+      break;
+    }
+  }
+  SetCommMask(h, 0);
+  if (failure != 0) {
+    SetErrno(static_cast<int>(failure));
+    return false;
+  }
+  return any;
 }
 
+// The transmit queue is watched rather than waited for with EV_TXEMPTY: many
+// USB adapters report that event early or never, and wine reports it only
+// every 100 ms. Between two looks the wait sleeps about as long as the queue
+// takes to leave at the line speed (ten bit times a byte).
 bool TBlockSerial::WaitTransmitterIdle(int timeoutMs) {
-  int failure = 0;
-  const int r = WaitCommUntil(*this, AsHandle(Handle), EV_TXEMPTY, DeadlineAfter(timeoutMs), [&] {
-    int n = 0;
-    if ((failure = QueryOutput(n)) != 0) return -1;
-    return n == 0 ? 1 : 0;
-  });
-  if (r < 0) {
-    SetErrno(failure != 0 ? failure : LastErrorCode);
-    return false;
+  const Clock::time_point deadline = DeadlineAfter(timeoutMs);
+  DWORD speed = 0;  // looked up only when there is something to wait for
+  for (;;) {
+    int queued = 0;
+    if (const int e = QueryOutput(queued)) {
+      SetErrno(e);
+      return false;
+    }
+    if (queued == 0) return true;
+    const DWORD left = MsLeft(deadline);
+    if (left == 0) return false;
+    if (speed == 0) {
+      DCB dcb{};
+      dcb.DCBlength = sizeof dcb;
+      if (GetCommState(AsHandle(Handle), &dcb)) speed = dcb.BaudRate;
+      if (speed == 0) speed = 9600;
+    }
+    const unsigned long long drainMs = static_cast<unsigned long long>(queued) * 10000 / speed + 1;
+    Sleep(static_cast<DWORD>(std::min<unsigned long long>(drainMs, left)));
   }
-  return r > 0;
 }
 
 bool TBlockSerial::WaitWritable(int timeoutMs) {
