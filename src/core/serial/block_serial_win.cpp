@@ -55,19 +55,31 @@ class TOverlapped {
 
 // The outcome of an overlapped operation that was started: 0 when it
 // completed within the time-out (`done` bytes), WAIT_TIMEOUT when it did not
-// (it is then cancelled and reaped), or the Windows error.
+// (it is then cancelled and reaped), or the Windows error. The operation's
+// own state is asked, not only its event: wine may signal the event of a
+// WaitCommEvent before the operation has ended.
 DWORD Complete(HANDLE h, TOverlapped& op, BOOL started, DWORD timeoutMs, DWORD& done) {
   done = 0;
-  if (started) return GetOverlappedResult(h, op.get(), &done, FALSE) ? 0 : GetLastError();
-  const DWORD err = GetLastError();
-  if (err != ERROR_IO_PENDING) return err;
-  if (WaitForSingleObject(op.Event(), timeoutMs) == WAIT_OBJECT_0)
-    return GetOverlappedResult(h, op.get(), &done, FALSE) ? 0 : GetLastError();
-  // Not done in time: cancel it and wait for the cancel, so the OVERLAPPED
-  // is no longer in use when it goes out of scope.
-  CancelIoEx(h, op.get());
-  GetOverlappedResult(h, op.get(), &done, TRUE);
-  return WAIT_TIMEOUT;
+  if (!started) {
+    const DWORD err = GetLastError();
+    if (err != ERROR_IO_PENDING) return err;
+  }
+  const Clock::time_point deadline = DeadlineAfter(static_cast<int>(std::min<DWORD>(timeoutMs, 0x7FFFFFFF)));
+  for (;;) {
+    if (GetOverlappedResultEx(h, op.get(), &done, MsLeft(deadline), FALSE)) return 0;
+    const DWORD err = GetLastError();
+    if (err == ERROR_IO_INCOMPLETE && MsLeft(deadline) > 0) {
+      // Signalled early: wait out the operation itself.
+      ResetEvent(op.Event());
+      continue;
+    }
+    if (err != WAIT_TIMEOUT && err != ERROR_IO_INCOMPLETE) return err;
+    // Not done in time: cancel it and wait for the cancel, so the OVERLAPPED
+    // is no longer in use when it goes out of scope.
+    CancelIoEx(h, op.get());
+    GetOverlappedResult(h, op.get(), &done, TRUE);
+    return WAIT_TIMEOUT;
+  }
 }
 
 // Codes with which Windows answers on a device that was removed while open
