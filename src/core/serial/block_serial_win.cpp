@@ -358,6 +358,7 @@ bool TBlockSerial::WaitForInput(int timeoutMs) {
     return false;
   }
   DWORD failure = 0;
+  int aborts = 0;
   for (;;) {
     if (const int e = queued(any)) {
       failure = static_cast<DWORD>(e);
@@ -381,6 +382,15 @@ bool TBlockSerial::WaitForInput(int timeoutMs) {
     if (err != 0 && err != ERROR_OPERATION_ABORTED) {
       failure = err;
       break;
+    }
+    // A wait ended as aborted with nothing received: arm the event again, and
+    // should that keep happening, let a millisecond pass first, so that such
+    // a port cannot make this loop spin.
+    if (err == ERROR_OPERATION_ABORTED) {
+      if (++aborts > 1) Sleep(1);
+      SetCommMask(h, EV_RXCHAR);
+    } else {
+      aborts = 0;
     }
   }
   SetCommMask(h, 0);
