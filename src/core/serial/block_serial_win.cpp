@@ -156,11 +156,7 @@ void TBlockSerial::OpenPort(const std::string& name) {
   COMMTIMEOUTS timeouts{};
   timeouts.ReadIntervalTimeout = MAXDWORD;
   if (!SetCommTimeouts(h, &timeouts)) return fail(GetLastError());
-  // Errors must not stop the port until they are fetched.
-  dcb.fAbortOnError = FALSE;
-  dcb.fBinary = TRUE;
-  dcb.fNull = FALSE;
-  if (!SetCommState(h, &dcb)) return fail(GetLastError());
+  // The line format (fAbortOnError off among it) is WriteLineSettings' work.
   DWORD errors = 0;
   ClearCommError(h, &errors, nullptr);  // what came before us is not ours
 
