@@ -4,6 +4,7 @@
 // storage. The job deletes from the front of the table, so its time grows
 // with the table's size and no faster (a run of 10,000 goes to stderr for
 // comparison).
+#include "jobs/job_thread.h"
 #include "jobs_bench_support.h"
 
 using namespace vestok;
@@ -18,7 +19,7 @@ double DeleteAllSeconds(const std::string& port, int count) {
   DocumentTable items(TableDefinition(tkItems));
   FillItems(items, count);
   const JobRun run = TimeJob([&] {
-    return std::make_unique<TDelThread>(JobSetup{host, mainThread, port, 9600, items, {}, log, LinkPort});
+    return std::make_unique<TJobThread<TDelThread>>(JobSetup{host, mainThread, port, 9600, items, {}, log, LinkPort});
   });
   if (items.RecordCount() != 0) std::fprintf(stderr, "%zu items left\n", items.RecordCount());
   return run.wallSeconds;

@@ -1,6 +1,7 @@
 // The program's overhead per record: an upload and a download of 10,000 items
 // against the instant simulated register over a pseudo-terminal, every step
 // handed over between two threads as the window's hand-over does.
+#include "jobs/job_thread.h"
 #include "jobs_bench_support.h"
 
 using namespace vestok;
@@ -24,14 +25,14 @@ int main(int argc, char** argv) {
   FillItems(items, kItems);
 
   const JobRun upload = TimeJob([&] {
-    return std::make_unique<TLoadThread>(0, JobSetup{host, mainThread, uploadSim.Path(), 9600, items, {}, log, LinkPort});
+    return std::make_unique<TJobThread<TLoadThread>>(0, JobSetup{host, mainThread, uploadSim.Path(), 9600, items, {}, log, LinkPort});
   });
   if (log.Lines().back() != "Incarcare articole incheiata fara erori") std::fprintf(stderr, "upload failed\n");
 
   DocumentTable back(TableDefinition(tkItems));
   back.Open();
   const JobRun download = TimeJob([&] {
-    return std::make_unique<TSaveThread>(0, JobSetup{host, mainThread, downloadSim.Path(), 9600, back, {}, log, LinkPort});
+    return std::make_unique<TJobThread<TSaveThread>>(0, JobSetup{host, mainThread, downloadSim.Path(), 9600, back, {}, log, LinkPort});
   });
   if (back.RecordCount() != std::size_t(kItems)) std::fprintf(stderr, "download: %zu rows\n", back.RecordCount());
 

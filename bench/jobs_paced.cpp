@@ -2,6 +2,7 @@
 // wall time against the wire time of every byte exchanged (10 bit times a
 // byte), and the program's CPU time against the wall time (the register runs
 // in a process of its own, so its CPU time is not counted).
+#include "jobs/job_thread.h"
 #include "jobs_bench_support.h"
 
 using namespace vestok;
@@ -23,7 +24,7 @@ int main() {
   FillItems(items, kItems);
 
   const JobRun run = TimeJob([&] {
-    return std::make_unique<TLoadThread>(0, JobSetup{host, mainThread, sim.Path(), kBaud, items, {}, log, LinkPort});
+    return std::make_unique<TJobThread<TLoadThread>>(0, JobSetup{host, mainThread, sim.Path(), kBaud, items, {}, log, LinkPort});
   });
   if (log.Lines().back() != "Incarcare articole incheiata fara erori") std::fprintf(stderr, "upload failed\n");
   const double wireSeconds = double(sim.LineBytes()) * 10.0 / kBaud;

@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "jobs/job_thread.h"
 #include "ecr/link_port.h"
 #include "jobs_bench_support.h"
 #include "ecr/window_link.h"
-#include "monitor/link_monitor.h"
 #include "monitor/trace_file.h"
 
 using namespace vestok;
@@ -31,20 +31,23 @@ int main(int argc, char** argv) {
 
   auto upload = [&] {
     const JobRun run = TimeJob([&] {
-      return std::make_unique<TLoadThread>(0, JobSetup{host, mainThread, sim.Path(), 9600, items, {}, log, LinkPort});
+      return std::make_unique<TJobThread<TLoadThread>>(0, JobSetup{host, mainThread, sim.Path(), 9600, items, {}, log, LinkPort});
     });
     if (log.Lines().back() != "Incarcare articole incheiata fara erori") std::fprintf(stderr, "upload failed\n");
     return run.wallSeconds / kItems;
   };
   double off = 1e9, on = 1e9;
   for (int round = 0; round < kRounds; ++round) {
-    StopTraceFile();
-    TLinkMonitor::Instance().Detach(LinkPort);
+    LinkPort.Observer = nullptr;
     off = std::min(off, upload());
-    if (!StartTraceFile(tracePath)) return 1;
-    on = std::min(on, upload());
+    {
+      TTraceFile trace(tracePath);
+      if (!trace.IsOpen()) return 1;
+      trace.Watch(LinkPort);
+      on = std::min(on, upload());
+    }
+    LinkPort.Observer = nullptr;
   }
-  StopTraceFile();
   const auto traceBytes = std::filesystem::file_size(tracePath);
   std::filesystem::remove(tracePath);
   std::fprintf(stderr, "per record: %.3f ms off, %.3f ms on; trace of one upload %ju bytes\n", off * 1000, on * 1000,

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "jobs/job_thread.h"
 #include "../tests/net/ser2net_fixture.h"
 #include "jobs_bench_support.h"
 
@@ -27,7 +28,7 @@ JobRun Upload(const std::string& port, std::int32_t speed, int count) {
   DocumentTable items(TableDefinition(tkItems));
   FillItems(items, count);
   JobRun run = TimeJob([&] {
-    return std::make_unique<TLoadThread>(0, JobSetup{host, mainThread, port, speed, items, {}, log, LinkPort});
+    return std::make_unique<TJobThread<TLoadThread>>(0, JobSetup{host, mainThread, port, speed, items, {}, log, LinkPort});
   });
   run.verdict = log.Lines().back();
   if (run.verdict != "Incarcare articole incheiata fara erori") std::fprintf(stderr, "upload over %s failed\n", port.c_str());

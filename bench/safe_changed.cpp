@@ -3,6 +3,7 @@
 // against the copy and uploading only them, the register paced at 9600 bit/s.
 #include <filesystem>
 
+#include "jobs/job_thread.h"
 #include "ecr/window_link.h"
 #include "jobs_bench_support.h"
 #include "safe/exchange_store.h"
@@ -38,7 +39,7 @@ int main() {
   rows = RowsWithoutErrors(items, findings, &rows);
   std::vector<Bookmark> marks;
   for (std::size_t r : rows) marks.push_back(items.BookmarkAt(r));
-  auto job = std::make_unique<TLoadThread>(
+  auto job = std::make_unique<TJobThread<TLoadThread>>(
       JobKind(0), JobSetup{host, mainThread, sim.Path(), 9600, items, std::move(marks), log, LinkPort});
   job->WaitForEnd();
   ApplyRowsToCopy(copy, items, rows);

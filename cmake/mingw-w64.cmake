@@ -12,6 +12,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# pkg-config sees the Windows libraries only, never the build machine's.
+set(ENV{PKG_CONFIG_LIBDIR} "/usr/${VESTOK_MINGW_PREFIX}/lib/pkgconfig")
+set(ENV{PKG_CONFIG_PATH} "")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 # Test discovery and CTest start the .exe files through wine.
 get_filename_component(_vestok_root "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)

@@ -10,6 +10,7 @@
 #include "ecr/window_link.h"
 #include "jobs/operation_log.h"
 #include "monitor/trace_file.h"
+#include "ui/window_monitor.h"
 #include "startup/batch_request.h"
 #include "startup/config_path.h"
 #include "startup/display_probe.h"
@@ -19,21 +20,33 @@
 namespace {
 
 // A batch run started by a script on a machine without a display (a cron job,
-// a remote shell), or with a display that no longer answers, would stop in the
-// window system's start-up, before the transfer, with no file written: it
-// runs off screen instead, where the boxes that report a failure write their
-// texts to the error output.
-void RunBatchOffScreenWithoutDisplay() {
+// a remote shell), or with a display that no longer answers (X or Wayland),
+// would stop in the window system's start-up, before the transfer, with no
+// file written: it runs off screen instead, where the boxes that report a
+// failure write their texts to the error output. An interactive start says
+// in one line that there is no screen and ends.
+bool PrepareDisplay(bool batch, const std::vector<std::string>& args) {
 #if defined(__unix__) && !defined(__APPLE__)
-  const auto given = [](const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0';
-  };
-  if (!given("QT_QPA_PLATFORM") && !given("DISPLAY") && !given("WAYLAND_DISPLAY")) {
+  // A platform named on the command line is Qt's to judge.
+  if (!batch)
+    for (const std::string& a : args)
+      if (a == "-platform" || a == "--platform" || a.starts_with("-platform=")) return true;
+  if (vestok::PreferLiveXDisplay()) setenv("QT_QPA_PLATFORM", "xcb", 1);
+  const auto missing = vestok::MissingDisplay();
+  if (!missing) return true;
+  if (batch) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    return;
+    return true;
   }
-  if (vestok::StaleXDisplay()) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  if (missing->empty())
+    std::fprintf(stderr, "Nu exista niciun ecran: DISPLAY si WAYLAND_DISPLAY nu sunt setate\n");
+  else
+    std::fprintf(stderr, "Nu se poate deschide ecranul %s\n", missing->c_str());
+  return false;
+#else
+  (void)batch;
+  (void)args;
+  return true;
 #endif
 }
 
@@ -44,18 +57,19 @@ int main(int argc, char** argv) {
   // out what it reads as its options ("-reverse" is a file name here). In a
   // batch run Qt sees only the program name, so none of the three arguments
   // can become an option of its own.
-  const auto request = vestok::ParseBatchRequest(std::vector<std::string>(argv + 1, argv + argc));
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const auto request = vestok::ParseBatchRequest(args);
   int qtArgc = request.BatchMode ? 1 : argc;
-  if (request.BatchMode) {
-    RunBatchOffScreenWithoutDisplay();
-  } else if (vestok::StaleXDisplay()) {
-    std::fprintf(stderr, "Nu se poate deschide ecranul %s\n", std::getenv("DISPLAY"));
-    return 0;
-  }
+  if (!PrepareDisplay(request.BatchMode, args)) return 0;
   QApplication app(qtArgc, argv);
   vestok::InstallQtTranslation(app);  // Qt's own buttons and dialogs in Romanian, where installed
   vestok::ReadLinkSettings(vestok::LinkSettings, vestok::ConfigFilePath());
-  vestok::StartTraceFromEnvironment();  // VESTOK_TRACE: every line of the link into that file
+  // VESTOK_TRACE: every line of the window's link into that file.
+  std::unique_ptr<vestok::TTraceFile> trace;
+  if (const auto path = vestok::TracePathFromEnvironment()) {
+    trace = std::make_unique<vestok::TTraceFile>(*path);
+    trace->Follow(vestok::WindowLinkMonitor());
+  }
   vestok::OperationLog = std::make_unique<vestok::TOperationLog>();
   QApplication::setApplicationName("Vestok 4");
 

@@ -1,6 +1,9 @@
 #include "cli/cli_options.h"
 
+#include <getopt.h>
+
 #include <array>
+#include <string_view>
 
 #include "text/number_text.h"
 #include "engine/variant_rules.h"
@@ -56,6 +59,20 @@ TableKind TableFromName(const std::string& name) {
 
 const char* TableName(TableKind kind) { return kind < kTableCount ? kTableNames[kind] : ""; }
 
+const char* CommandWord(TCommand c) {
+  switch (c) {
+    case TCommand::Fiscal: return "fiscal";
+    case TCommand::Download: return "download";
+    case TCommand::Upload: return "upload";
+    case TCommand::DeleteItems: return "delete-items";
+    case TCommand::Detect: return "detect";
+    case TCommand::LinkTest: return "linktest";
+    case TCommand::Backup: return "backup";
+    case TCommand::Restore: return "restore";
+    default: return "";
+  }
+}
+
 std::optional<int> VariantFromName(const std::string& name) {
   if (name == "A" || name == "a") return 0;
   if (name == "S" || name == "s") return 1;
@@ -79,62 +96,162 @@ std::vector<std::int32_t> ParseNumberList(const std::string& text) {
   return numbers;
 }
 
+namespace {
+
+// Options without a letter of their own.
+enum : int {
+  kOptSave = 256, kOptCheckOnly, kOptChanged, kOptForce, kOptCable, kOptRetryCmd, kOptRetryByte, kOptVariant,
+  kOptPorts, kOptSpeeds, kOptBlocks
+};
+
+constexpr option kLongOptions[] = {
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
+    {"json", no_argument, nullptr, 'j'},
+    {"config", required_argument, nullptr, 'c'},
+    {"port", required_argument, nullptr, 'p'},
+    {"speed", required_argument, nullptr, 's'},
+    {"logic", required_argument, nullptr, 'l'},
+    {"numbers", required_argument, nullptr, 'n'},
+    {"save", no_argument, nullptr, kOptSave},
+    {"check-only", no_argument, nullptr, kOptCheckOnly},
+    {"changed", no_argument, nullptr, kOptChanged},
+    {"force", no_argument, nullptr, kOptForce},
+    {"cable", required_argument, nullptr, kOptCable},
+    {"retry-cmd", required_argument, nullptr, kOptRetryCmd},
+    {"retry-byte", required_argument, nullptr, kOptRetryByte},
+    {"variant", required_argument, nullptr, kOptVariant},
+    {"ports", required_argument, nullptr, kOptPorts},
+    {"speeds", required_argument, nullptr, kOptSpeeds},
+    {"blocks", required_argument, nullptr, kOptBlocks},
+    {nullptr, 0, nullptr, 0}};
+
+// "-": the other arguments are handed back in their order (whatever
+// POSIXLY_CORRECT says), ":": a missing value is told apart from an unknown
+// option, and getopt itself prints nothing.
+constexpr char kShortOptions[] = "-:hVjc:p:s:l:n:";
+
+// The option of `val` as the user wrote it: "--port" or "-p".
+std::string OptionName(int val, const char* written) {
+  const bool longForm = written && std::string_view(written).starts_with("--");
+  if (!longForm && val < 256) return std::string("-") + char(val);
+  for (const option& o : kLongOptions)
+    if (o.name && o.val == val) return std::string("--") + o.name;
+  return written ? written : "?";
+}
+
+// A value taken from the next argument that is itself an option ("--json",
+// "-j"): the user left the value out. "-" and negative numbers are values.
+bool LooksLikeOption(const char* text) {
+  return text[0] == '-' && text[1] != '\0' && !(text[1] >= '0' && text[1] <= '9');
+}
+
+std::string UnknownOption(int argc, char** argv, int optopt) {
+  const std::string_view arg = optind - 1 < argc ? argv[optind - 1] : "";
+  if (!arg.starts_with("--")) return "Optiune necunoscuta: -" + std::string(1, char(optopt));
+  const std::size_t eq = arg.find('=');
+  const std::string name(arg.substr(0, eq));
+  if (eq != std::string_view::npos) {
+    // The option meant: the one of that name, or the only one it begins.
+    const option* meant = nullptr;
+    int begun = 0;
+    for (const option& o : kLongOptions) {
+      if (!o.name || !std::string_view(o.name).starts_with(name.substr(2))) continue;
+      if (name.substr(2) == o.name) {
+        meant = &o;
+        begun = 1;
+        break;
+      }
+      meant = &o;
+      ++begun;
+    }
+    if (begun == 1 && meant->has_arg == no_argument)
+      return "Optiunea --" + std::string(meant->name) + " nu primeste o valoare";
+  }
+  return "Optiune necunoscuta: " + name;
+}
+
+}  // namespace
+
 TCliRequest ParseCommandLine(const std::vector<std::string>& args) {
   TCliRequest r;
   std::vector<std::string> positional;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--help" || a == "-h") {
+  // getopt wants writable C strings and a program name in front.
+  std::vector<std::string> words;
+  words.reserve(args.size() + 1);
+  words.push_back("vestok-cli");
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  const int argc = int(words.size());
+  opterr = 0;
+  optind = 0;  // a new scan (glibc and mingw-w64 both start over at 0)
+  for (;;) {
+    const int c = getopt_long(argc, argv.data(), kShortOptions, kLongOptions, nullptr);
+    if (c == -1) break;
+    if (c == 1) {
+      positional.emplace_back(optarg);
+      continue;
+    }
+    if (c == ':') throw UsageError("Lipseste valoarea pentru " + OptionName(optopt, argv[optind - 1]));
+    if (c == '?') throw UsageError(UnknownOption(argc, argv.data(), optopt));
+    if (c == 'h') {
       r.Command = TCommand::Help;
       return r;
     }
-    if (a == "--json") {
-      r.Json = true;
-      continue;
+    if (c == 'V') {
+      r.Command = TCommand::Version;
+      return r;
     }
-    if (a == "--save" || a == "--check-only" || a == "--changed" || a == "--force") {
-      (a == "--save" ? r.Save : a == "--check-only" ? r.CheckOnly : a == "--changed" ? r.Changed : r.Force) = true;
-      continue;
-    }
-    if (!a.starts_with("--")) {
-      positional.push_back(a);
-      continue;
-    }
-    std::string option = a, value;
-    const std::size_t eq = a.find('=');
-    if (eq != std::string::npos) {
-      option = a.substr(0, eq);
-      value = a.substr(eq + 1);
-    } else {
-      if (i + 1 >= args.size()) throw UsageError("Lipseste valoarea pentru " + a);
-      value = args[++i];
-    }
-    if (option == "--config") r.ConfigPath = value;
-    else if (option == "--port") r.Port = value;
-    else if (option == "--speed") r.Speed = NumberArgument(option, value);
-    else if (option == "--logic") {
-      const std::size_t dash = value.find('-', 1);
-      if (dash != std::string::npos) {  // detect: FROM-TO
-        r.LogicFrom = NumberArgument(option, value.substr(0, dash));
-        r.LogicTo = NumberArgument(option, value.substr(dash + 1));
-      } else {
-        r.LogicNo = NumberArgument(option, value);
-        r.LogicFrom = r.LogicTo = *r.LogicNo;
+    // A value given as the next argument is that argument itself; an
+    // option there means the value was left out, and so does "--port=".
+    if (optarg && optarg == argv[optind - 1] && LooksLikeOption(optarg))
+      throw UsageError("Lipseste valoarea pentru " + OptionName(c, argv[optind - 2]));
+    if (optarg && *optarg == '\0') throw UsageError("Lipseste valoarea pentru " + OptionName(c, argv[optind - 1]));
+    const std::string option = OptionName(c, "--");
+    const std::string value = optarg ? optarg : "";
+    switch (c) {
+      case 'j': r.Json = true; break;
+      case kOptSave: r.Save = true; break;
+      case kOptCheckOnly: r.CheckOnly = true; break;
+      case kOptChanged: r.Changed = true; break;
+      case kOptForce: r.Force = true; break;
+      case 'c': r.ConfigPath = value; break;
+      case 'p': r.Port = value; break;
+      case 's': r.Speed = NumberArgument(option, value); break;
+      case 'l': {
+        const std::size_t dash = value.find('-', 1);
+        if (dash != std::string::npos) {  // detect: FROM-TO
+          r.LogicFrom = NumberArgument(option, value.substr(0, dash));
+          r.LogicTo = NumberArgument(option, value.substr(dash + 1));
+        } else {
+          r.LogicNo = NumberArgument(option, value);
+          r.LogicFrom = r.LogicTo = *r.LogicNo;
+        }
+        break;
       }
-    } else if (option == "--cable") r.Cable = NumberArgument(option, value);
-    else if (option == "--retry-cmd") r.RetryCmd = NumberArgument(option, value);
-    else if (option == "--retry-byte") r.RetryByte = NumberArgument(option, value);
-    else if (option == "--variant") {
-      const auto v = VariantFromName(value);
-      if (!v) throw UsageError("Varianta trebuie sa fie A sau S: '" + value + "'");
-      r.Variant = *v;
-    } else if (option == "--numbers") r.Numbers = ParseNumberList(value);
-    else if (option == "--ports") r.Ports = SplitList(value);
-    else if (option == "--speeds") {
-      for (const std::string& s : SplitList(value)) r.Speeds.push_back(NumberArgument(option, s));
-    } else if (option == "--blocks") r.Blocks = NumberArgument(option, value);
-    else throw UsageError("Optiune necunoscuta: " + option);
+      case kOptCable: r.Cable = NumberArgument(option, value); break;
+      case kOptRetryCmd: r.RetryCmd = NumberArgument(option, value); break;
+      case kOptRetryByte: r.RetryByte = NumberArgument(option, value); break;
+      case kOptVariant: {
+        const auto v = VariantFromName(value);
+        if (!v) throw UsageError("Varianta trebuie sa fie A sau S: '" + value + "'");
+        r.Variant = *v;
+        r.VariantGiven = true;
+        break;
+      }
+      case 'n': r.Numbers = ParseNumberList(value); break;
+      case kOptPorts: r.Ports = SplitList(value); break;
+      case kOptSpeeds:
+        for (const std::string& s : SplitList(value)) r.Speeds.push_back(NumberArgument(option, s));
+        break;
+      case kOptBlocks: r.Blocks = NumberArgument(option, value); break;
+      default: throw UsageError("Optiune necunoscuta");
+    }
   }
+  // After "--" every argument is a command word or a file name.
+  for (int i = optind; i < argc; ++i) positional.emplace_back(argv[std::size_t(i)]);
   if (r.LogicNo && (*r.LogicNo < 1 || *r.LogicNo > 99)) throw UsageError("Numarul logic trebuie sa fie intre 1 si 99");
   if (r.LogicFrom < 1 || r.LogicTo > 99 || r.LogicFrom > r.LogicTo)
     throw UsageError("Intervalul --logic trebuie sa fie intre 1 si 99");
@@ -177,6 +294,12 @@ TCliRequest ParseCommandLine(const std::vector<std::string>& args) {
     throw UsageError("--check-only si --changed merg doar cu upload");
   if (r.Changed && (r.CheckOnly || r.Numbers)) throw UsageError("--changed nu merge cu --check-only sau --numbers");
   if (r.Force && r.Command != TCommand::Restore) throw UsageError("--force merge doar cu restore");
+  // "-" is the standard output of a download and the standard input of an
+  // upload or a plan; the events of --json would mix with the table.
+  if (r.File == "-" && r.Command == TCommand::Download && r.Json)
+    throw UsageError("--json nu merge cu '-' (tabelul se scrie pe iesirea standard)");
+  if (r.File == "-" && (r.Command == TCommand::Backup || r.Command == TCommand::Restore))
+    throw UsageError(positional[0] + " lucreaza cu un dosar, nu cu '-' (./- pentru un dosar cu acest nume)");
   return r;
 }
 
@@ -235,17 +358,23 @@ TABEL: items, item-sales, group-sales, stand-sales, operators, pay-types,
        discounts, receipt-format, header, settings
 L: lista separata prin virgule; numerele pot fi intervale (1,5,10-20)
 
-Optiuni:
-  --config FISIER     configuratia (implicit Vestok.ini langa program)
-  --port NUME         portul (COM1, /dev/ttyUSB0, ...)
-  --speed BPS         viteza
-  --logic N           numarul logic al casei de marcat
-  --cable N           lungimea cablului (CableLen)
-  --retry-cmd N       incercari pe comanda (RetryCmd)
-  --retry-byte N      incercari pe octet (RetryByte)
-  --variant A|S       Seria A (implicit) sau Standard
-  --json              un obiect JSON pe linie pentru fiecare eveniment, pe iesirea standard
-  --help              acest text
+Optiuni (oriunde pe linie; --optiune=valoare merge si ea):
+  -c, --config FISIER  configuratia (implicit Vestok.ini langa program)
+  -p, --port NUME      portul (COM1, /dev/ttyUSB0, ...)
+  -s, --speed BPS      viteza
+  -l, --logic N        numarul logic al casei de marcat
+  -n, --numbers L      doar inregistrarile cu aceste numere
+      --cable N        lungimea cablului (CableLen)
+      --retry-cmd N    incercari pe comanda (RetryCmd)
+      --retry-byte N   incercari pe octet (RetryByte)
+      --variant A|S    Seria A (implicit) sau Standard
+  -j, --json           un obiect JSON pe linie pentru fiecare eveniment, pe iesirea standard
+  -h, --help           acest text
+  -V, --version        versiunea programului
+  --                   sfarsitul optiunilor: ce urmeaza sunt comenzi si fisiere
+
+FISIER '-': download scrie tabelul pe iesirea standard (fara --json), upload,
+delete-items si fleet citesc de pe intrarea standard.
 
 Cod de iesire:
   0    toate inregistrarile au reusit
@@ -254,6 +383,7 @@ Cod de iesire:
   3    portul nu poate fi deschis
   4    un fisier tabel nu poate fi citit sau scris
   64   comanda gresita
+  (1 si cand iesirea nu a putut fi scrisa, daca nu se aplica un cod mai mare)
   130  oprit (Ctrl+C): inregistrarea in lucru a fost terminata, descarcarea salvata
 )";
 }

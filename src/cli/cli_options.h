@@ -22,7 +22,8 @@ inline constexpr int kExitUsage = 64;
 inline constexpr int kExitStopped = 130;
 
 enum class TCommand {
-  None, Help, Fiscal, Download, Upload, DeleteItems, Detect, LinkTest, Fleet, Settings, Backup, Restore
+  None, Help, Fiscal, Download, Upload, DeleteItems, Detect, LinkTest, Fleet, Settings, Backup, Restore,
+  Version
 };
 
 // A usage error; what() is the message.
@@ -36,6 +37,7 @@ struct TCliRequest {
   std::string ConfigPath;  // empty: Vestok.ini beside the executable
   bool Json = false;
   int Variant = 0;  // 0 "Seria A", 1 "Standard"
+  bool VariantGiven = false;  // --variant was on the line
   TableKind Table = tkNone;
   std::string File;  // the table file, or the plan of a fleet
   std::optional<std::vector<std::int32_t>> Numbers;
@@ -59,6 +61,8 @@ TCliRequest ParseCommandLine(const std::vector<std::string>& args);
 // "items" ... "settings"; tkNone for any other name.
 TableKind TableFromName(const std::string& name);
 const char* TableName(TableKind kind);
+// "fiscal" ... "restore"; "" for the commands that talk to no register.
+const char* CommandWord(TCommand command);
 // "A" / "S" in any letter case; none for anything else.
 std::optional<int> VariantFromName(const std::string& name);
 // "1,3,7-9": the numbers in order, ranges expanded. Throws UsageError.

@@ -1,7 +1,15 @@
 #include "cli/cli_output.h"
 
+#if __has_include(<sys/ioctl.h>)
+#include <sys/ioctl.h>
+#endif
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <string_view>
 
 #include "text/cp1250.h"
 #include "text/number_text.h"
@@ -41,7 +49,50 @@ std::string UtcNow() {
   return buf;
 }
 
+// The columns UTF-8 text takes: one per character.
+int Columns(std::string_view utf8) {
+  int n = 0;
+  for (const char c : utf8) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return n;
+}
+
+// The first `columns` characters of UTF-8 text.
+std::string CutColumns(const std::string& utf8, int columns) {
+  std::size_t at = 0;
+  for (int n = 0; at < utf8.size(); ++at) {
+    if ((static_cast<unsigned char>(utf8[at]) & 0xC0) == 0x80) continue;
+    if (n++ == columns) break;
+  }
+  return utf8.substr(0, at);
+}
+
+// "text  shown" in `width` columns: the text is cut first, the count last.
+std::string FitColumns(const std::string& text, const std::string& shown, int width) {
+  const int room = width - 2 - Columns(shown);
+  if (Columns(text) <= room) return text + "  " + shown;
+  if (room >= 8) return CutColumns(text, room) + "  " + shown;
+  return CutColumns(shown, std::max(width, 1));
+}
+
 }  // namespace
+
+TTerminal ErrorTerminal() {
+  TTerminal t;
+  t.Fd = STDERR_FILENO;
+  const char* term = std::getenv("TERM");
+  t.Escapes = !(term && std::string_view(term) == "dumb");
+  return t;
+}
+
+int TerminalColumns(const TTerminal& t) {
+#if __has_include(<sys/ioctl.h>)
+  winsize ws{};
+  if (t.Fd >= 0 && ::ioctl(t.Fd, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0) return ws.ws_col;
+#endif
+  if (const char* env = std::getenv("COLUMNS"))
+    if (const auto n = ParseInt32(env); n && *n > 0) return *n;
+  return t.Columns;
+}
 
 std::string Utf8FromCp1250(const std::string& bytes) {
   std::string out;
@@ -77,10 +128,17 @@ std::string TOutput::Head(const char* event, const std::string& reg) const {
          ",\"register\":" + JsonString(Utf8FromCp1250(reg));
 }
 
+void TOutput::SetTerminal(const TTerminal& terminal) {
+  std::lock_guard lock(mutex_);
+  terminal_ = terminal;
+}
+
 void TOutput::EndBar() {
   if (!barShown_) return;
-  err_ << "\r\033[K";
+  if (terminal_.Escapes) err_ << "\r\033[K";
+  else err_ << '\r' << std::string(barColumns_, ' ') << '\r';
   barShown_ = false;
+  barColumns_ = 0;
 }
 
 void TOutput::Plain(const std::string& reg, const std::string& text) {
@@ -119,20 +177,31 @@ void TOutput::Record(const std::string& reg, const std::string& text, std::int32
     return;
   }
   std::string shown;
+  const int width = TerminalColumns(terminal_) - 1;  // the last column would wrap on some terminals
+  const std::string line = Utf8FromCp1250(text);
   if (total > 0) {
-    constexpr std::size_t width = 30;
-    const std::size_t filled = std::min(width, done * width / total);
-    shown = "[" + std::string(filled, '#') + std::string(width - filled, '.') + "] " + std::to_string(done) + " din " +
-            std::to_string(total);
+    const std::string count = " " + std::to_string(done) + " din " + std::to_string(total);
+    const int room = width - Columns(line) - 4 - Columns(count);
+    const std::size_t bar = std::size_t(std::clamp(room, 0, 30));
+    if (bar >= 5) {
+      const std::size_t filled = std::min(bar, done * bar / total);
+      shown = "[" + std::string(filled, '#') + std::string(bar - filled, '.') + "]" + count;
+    } else {
+      shown = count.substr(1);
+    }
   } else {
     const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - recordsSince_).count();
     char rate[32];
     std::snprintf(rate, sizeof rate, "%.1f", s > 0 ? double(done) / s : 0.0);
-    shown = std::to_string(done) + " articole, " + rate + " pe secunda";
+    shown = std::to_string(done) + (done == 1 ? " articol, " : " articole, ") + rate + " pe secunda";
   }
-  err_ << "\r\033[K" << Utf8FromCp1250(text) << "  " << shown;
+  const std::string drawn = FitColumns(line, shown, width);
+  const int columns = Columns(drawn);
+  if (terminal_.Escapes) err_ << "\r\033[K" << drawn;
+  else err_ << '\r' << drawn << std::string(std::size_t(std::max(0, barColumns_ - columns)), ' ');
   err_.flush();
   barShown_ = true;
+  barColumns_ = std::max(barColumns_, columns);
 }
 
 void TOutput::Error(const std::string& reg, const std::string& text, std::optional<std::int32_t> no) {

@@ -29,6 +29,18 @@ std::string Utf8FromCp1250(const std::string& bytes);
 // A JSON string literal of UTF-8 text.
 std::string JsonString(const std::string& utf8);
 
+// Where the progress bar is drawn.
+struct TTerminal {
+  int Fd = -1;          // asked for its width at each draw; -1: none
+  int Columns = 80;     // when neither the terminal nor COLUMNS says
+  bool Escapes = true;  // false under TERM=dumb: the bar is cleared with blanks
+};
+
+// Standard error, under the TERM of the environment.
+TTerminal ErrorTerminal();
+// The terminal's width (TIOCGWINSZ), else COLUMNS, else `Columns`.
+int TerminalColumns(const TTerminal& terminal);
+
 class TOutput {
  public:
   // `bar`: draw a progress bar (only when standard error is a terminal and
@@ -58,6 +70,7 @@ class TOutput {
   void SummaryTable(const std::vector<TRunReport>& reports, int status);
 
   bool Json() const { return json_; }
+  void SetTerminal(const TTerminal& terminal);
 
  private:
   std::string Head(const char* event, const std::string& reg) const;
@@ -71,6 +84,8 @@ class TOutput {
   const std::chrono::steady_clock::time_point begin_;
   std::mutex mutex_;
   bool barShown_ = false;
+  int barColumns_ = 0;  // the widest bar drawn since the last line
+  TTerminal terminal_;
   bool prefix_ = false;  // lines carry their register (a plan runs)
   std::chrono::steady_clock::time_point recordsSince_;
 

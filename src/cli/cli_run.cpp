@@ -10,6 +10,7 @@
 
 #include "engine/engine.h"
 #include "jobs/direct_main_thread.h"
+#include "monitor/trace_file.h"
 #include "tables/table_file.h"
 #include "text/number_text.h"
 
@@ -115,6 +116,7 @@ class TRun {
     report.Port = settings_.PortName;
     report.Command = CommandName(setup_.Command);
     output_.Start(reg_, report.Command, TableName(setup_.Table));
+    if (setup_.Trace != nullptr) setup_.Trace->Watch(link_);
     stop_.Join(&engine_);
     TOutcome outcome;
     try {
@@ -155,12 +157,14 @@ class TRun {
   // The table file `path` (standard input for "-") into `table`.
   bool LoadFile(DocumentTable& table, const std::string& path) {
     try {
+      TableFileReadInfo read;
       if (path == "-") {
         const std::string bytes{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
-        LoadTableFromBytes(table, bytes);
+        LoadTableFromBytes(table, bytes, read);
       } else {
-        LoadTableFile(table, path);
+        LoadTableFile(table, path, read);
       }
+      if (read.Utf8) output_.Line(reg_, std::string(kUtf8ReadNotice));
       return true;
     } catch (const std::exception&) {
       return false;
@@ -177,7 +181,9 @@ class TRun {
         return engine_.Detect(setup_.Ports, setup_.Speeds, setup_.LogicFrom, setup_.LogicTo);
       case TCommand::LinkTest: return engine_.LinkTest(setup_.Blocks.value_or(settings_.TestCmd));
       case TCommand::Backup: return engine_.Backup(setup_.File);
-      case TCommand::Restore: return engine_.Restore(setup_.File, setup_.Force);
+      case TCommand::Restore:
+        return engine_.Restore(setup_.File, setup_.Force,
+                               setup_.VariantGiven ? std::optional<int>(setup_.Variant) : std::nullopt);
       default: return Failed(TOutcomeKind::Refused, "Comanda necunoscuta");
     }
   }

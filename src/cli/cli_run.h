@@ -18,6 +18,7 @@
 
 namespace vestok {
 class TEngine;
+class TTraceFile;
 }
 
 namespace vestok::cli {
@@ -45,6 +46,7 @@ struct TRunSetup {
   TCommand Command = TCommand::Fiscal;
   TableKind Table = tkNone;
   int Variant = 0;
+  bool VariantGiven = false;  // a restore takes the backup's own variant unless one was asked for
   std::string File;
   std::optional<std::vector<std::int32_t>> Numbers;
   TLinkSettings Settings;  // this register's own settings
@@ -54,6 +56,8 @@ struct TRunSetup {
   int LogicFrom = 1, LogicTo = 10;
   std::optional<std::int32_t> Blocks;
   bool CheckOnly = false, Changed = false, Force = false;
+  // The trace file the run's link writes to (VESTOK_TRACE); borrowed, none: no trace.
+  TTraceFile* Trace = nullptr;
 };
 
 // "<port>:<logical number>"

@@ -1,10 +1,19 @@
 #include "cli/fleet.h"
 
+#include <memory>
+
+#include "monitor/trace_file.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <thread>
 
 #include "serial/port_name.h"
+#include "tables/table_file.h"
 #include "text/ascii.h"
 #include "text/number_text.h"
 
@@ -12,26 +21,61 @@ namespace vestok::cli {
 
 namespace {
 
-std::vector<std::string> SplitFields(const std::string& line) {
-  std::vector<std::string> fields;
-  std::size_t from = 0;
-  for (;;) {
-    const std::size_t comma = line.find(',', from);
-    std::string f = line.substr(from, comma == std::string::npos ? std::string::npos : comma - from);
+// A line's fields by the table files' own reader; blanks around a field do
+// not count, and a quoted field after a blank still loses its quotes.
+std::vector<std::string> SplitFields(std::string_view line) {
+  std::vector<std::string> fields = TableFileLineValues(line);
+  for (std::string& f : fields) {
     f = std::string(TrimBlanks(f));
-    if (f.size() >= 2 && f.front() == '"' && f.back() == '"') f = f.substr(1, f.size() - 2);
-    fields.push_back(f);
-    if (comma == std::string::npos) break;
-    from = comma + 1;
+    if (f.size() >= 2 && f.front() == '"' && f.back() == '"') {
+      const std::vector<std::string> inner = TableFileLineValues(f);
+      f = inner.empty() ? std::string() : inner.front();
+    }
   }
   return fields;
 }
 
+// Why a folder cannot take a new file; empty when it can.
+std::string FolderProblem(const std::string& dir) {
+  struct stat st{};
+  if (::stat(dir.c_str(), &st) != 0) return "dosarul " + dir + " nu exista";
+  if (!S_ISDIR(st.st_mode)) return dir + " nu este un dosar";
+#ifdef _WIN32
+  constexpr int kMode = W_OK;  // no search right to ask for
+#else
+  constexpr int kMode = W_OK | X_OK;
+#endif
+  if (::access(dir.c_str(), kMode) != 0) return "in dosarul " + dir + " nu se poate scrie";
+  return {};
+}
+
 }  // namespace
+
+std::string OutputProblem(const TRunSetup& setup) {
+  if (setup.Command != TCommand::Download || setup.File == "-" || setup.File.empty()) return {};
+  const std::filesystem::path path(setup.File);
+  struct stat st{};
+  std::string why;
+  if (::stat(setup.File.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) why = setup.File + " este un dosar";
+  else why = FolderProblem(path.has_parent_path() ? path.parent_path().string() : std::string("."));
+  return why.empty() ? why : "fisierul " + setup.File + " nu poate fi salvat: " + why;
+}
+
+TRunReport RefuseRun(const TRunSetup& setup, const std::string& text, TOutput& output) {
+  TRunReport r;
+  r.Register = RegisterName(setup.Settings);
+  r.Port = setup.Settings.PortName;
+  r.Command = CommandWord(setup.Command);
+  r.Status = kExitFileFailed;
+  output.Start(r.Register, r.Command, TableName(setup.Table));
+  output.Error(r.Register, text);
+  output.Summary(r);
+  return r;
+}
 
 std::vector<TPlanLine> ParsePlan(const std::string& text, const TLinkSettings& base) {
   std::vector<TPlanLine> plan;
-  std::size_t from = 0;
+  std::size_t from = text.starts_with("\xEF\xBB\xBF") ? 3 : 0;  // a spreadsheet's UTF-8 mark
   int lineNo = 0;
   while (from < text.size()) {
     std::size_t end = text.find('\n', from);
@@ -67,12 +111,14 @@ std::vector<TPlanLine> ParsePlan(const std::string& text, const TLinkSettings& b
       s.Table = TableFromName(f[4]);
       if (s.Table == tkNone) throw UsageError(where + "tabel necunoscut: '" + f[4] + "'");
       if (f[5].empty()) throw UsageError(where + "lipseste fisierul");
+      if (f[5] == "-") throw UsageError(where + "planul nu poate folosi '-' ca fisier");
       s.File = f[5];
     } else if (command == "delete-items") {
       s.Command = TCommand::DeleteItems;
       s.Table = tkItems;
       if (!f[4].empty() && f[4] != "items") throw UsageError(where + "delete-items lucreaza doar cu items");
       s.File = f[5];
+      if (s.File == "-") throw UsageError(where + "planul nu poate folosi '-' ca fisier");
     } else {
       throw UsageError(where + "comanda necunoscuta: '" + command + "'");
     }
@@ -90,21 +136,38 @@ std::vector<TRunReport> RunPlan(const std::vector<TPlanLine>& plan, TOutput& out
   for (std::size_t i = 0; i < plan.size(); ++i)
     byPort[DevicePathFromName(plan[i].Setup.Settings.PortName)].push_back(i);
   std::vector<TRunReport> reports(plan.size());
+  // Every line whose download could not be saved is refused before any
+  // register is asked: what it read would be lost.
+  std::vector<bool> refused(plan.size());
+  for (std::size_t i = 0; i < plan.size(); ++i) {
+    if (const std::string why = OutputProblem(plan[i].Setup); !why.empty()) {
+      reports[i] = RefuseRun(plan[i].Setup, "Planul, linia " + IntToText(plan[i].LineNo) + ": " + why +
+                                                "; linia nu a fost rulata", output);
+      refused[i] = true;
+    }
+  }
   std::vector<std::thread> threads;
   threads.reserve(byPort.size());
   for (const auto& [port, lines] : byPort) {
-    threads.emplace_back([&, lines = lines] {
+    threads.emplace_back([&, port = port, lines = lines] {
+      // VESTOK_TRACE: a file of its own for each port, for all its lines.
+      std::unique_ptr<TTraceFile> trace;
+      if (const auto path = TracePathFromEnvironment())
+        trace = std::make_unique<TTraceFile>(TracePathForPort(*path, plan[lines.front()].Setup.Settings.PortName));
       for (const std::size_t i : lines) {
+        if (refused[i]) continue;
         if (stop.Stopped()) {
           // Not begun: the line reports the stop, with nothing done.
           TRunReport& r = reports[i];
           r.Register = RegisterName(plan[i].Setup.Settings);
           r.Port = plan[i].Setup.Settings.PortName;
-          r.Command = plan[i].Setup.Command == TCommand::Fiscal ? "fiscal" : plan[i].Setup.Command == TCommand::Download ? "download" : plan[i].Setup.Command == TCommand::Upload ? "upload" : "delete-items";
+          r.Command = CommandWord(plan[i].Setup.Command);
           r.Status = kExitStopped;
           continue;
         }
-        reports[i] = RunCommand(plan[i].Setup, output, stop);
+        TRunSetup setup = plan[i].Setup;
+        setup.Trace = trace.get();
+        reports[i] = RunCommand(setup, output, stop);
       }
     });
   }

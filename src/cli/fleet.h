@@ -19,7 +19,17 @@ struct TPlanLine {
 // UsageError naming the file's line for a line that is not understood.
 std::vector<TPlanLine> ParsePlan(const std::string& text, const TLinkSettings& base);
 
-// Runs the plan; the reports in plan order.
+// Why the file a command writes cannot be saved (its folder is missing or
+// not writable, the name is a folder's); empty when it can, and for every
+// command that writes no file.
+std::string OutputProblem(const TRunSetup& setup);
+
+// A command refused before it talks to its register: its start, the error
+// `text` and its summary, with the status of a file that cannot be written.
+TRunReport RefuseRun(const TRunSetup& setup, const std::string& text, TOutput& output);
+
+// Runs the plan; every line whose OutputProblem is not empty is refused
+// before any register is asked. The reports in plan order.
 std::vector<TRunReport> RunPlan(const std::vector<TPlanLine>& plan, TOutput& output, TStopSignal& stop);
 
 // The worst status of the reports (the largest); 0 for none.

@@ -3,17 +3,30 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
+#include <string_view>
 
 #include "cli/cli_options.h"
 #include "cli/cli_output.h"
 #include "cli/cli_run.h"
+#ifdef VESTOK_HAVE_SHEETS
+#include "cli/cli_sheets.h"
+#endif
 #include "cli/fleet.h"
 #include "cli/stop_signal.h"
+#include "monitor/trace_file.h"
+#include "program_version.h"
+#include "serial/net_address.h"
+#include "serial/port_name.h"
 #include "startup/config_path.h"
+#include "text/ascii.h"
+#include "text/number_text.h"
 
 using namespace vestok;
 using namespace vestok::cli;
@@ -31,12 +44,41 @@ bool ReadWholeFile(const std::string& path, std::string& text) {
   return !in.bad();
 }
 
-// The link settings in effect after the overrides; with `save` written into
-// the configuration in use the way the port dialogs write them.
+// The "Port" value the settings file holds for `name` (the rule of
+// WriteLinkSettings); none for a name it cannot hold.
+std::optional<std::string> PortValue(const std::string& name) {
+  if (const int n = PortNumberFromName(name); n >= 1) return IntToText(n);
+  if (name.starts_with("/") || IsNetworkPortName(name)) return name;
+  if (name.size() > 3 && AsciiIEquals(std::string_view(name).substr(0, 3), "COM"))
+    if (const auto n = ParseInt32(std::string_view(name).substr(3))) return IntToText(*n);
+  return std::nullopt;
+}
+
+// The link settings in effect after the overrides, as the settings file
+// holds them (so they can be pasted into it), with the readable forms in
+// comment lines; with `save` written into the configuration in use the way
+// the port dialogs write them.
 int ShowSettings(const TLinkSettings& s, const std::string& config, bool save) {
-  std::cout << "Port=" << s.PortName << "\nBaud=" << s.Speed << "\nLogicNo=" << int(s.LogicNo)
-            << "\nCableLen=" << s.CableTimeout / CableLenScale << "\nRetryCmd=" << s.RetryCmd
-            << "\nRetryByte=" << s.RetryByte << "\nCheckReply=" << s.CheckReply << "\n";
+  if (save && s.Speed % 2400 != 0) {
+    std::cerr << "vestok-cli: Viteza " << s.Speed
+              << " nu poate fi scrisa in configuratie: Baud tine viteza impartita la 2400\n";
+    return kExitUsage;
+  }
+  std::ostringstream text;
+  text << "[Communication]\n";
+  if (const auto port = PortValue(s.PortName)) {
+    if (*port != s.PortName) text << "; " << s.PortName << "\n";
+    text << "Port=" << *port << "\n";
+  } else {
+    text << "; portul " << s.PortName << " nu poate fi scris in fisier\n";
+  }
+  text << "; " << s.Speed << " bit/s";
+  if (s.Speed % 2400 != 0) text << " (in fisier se pastreaza doar multiplii de 2400)";
+  text << "\nBaud=" << s.Speed / 2400 << "\nLogicNo=" << int(s.LogicNo) << "\n; " << s.CableTimeout
+       << " ms de asteptare\nCableLen=" << s.CableTimeout / CableLenScale << "\nTestCmd=" << s.TestCmd
+       << "\nTestByte=" << s.TestByte << "\nRetryCmd=" << s.RetryCmd << "\nRetryByte=" << s.RetryByte
+       << "\nCheckReply=" << s.CheckReply << "\n";
+  std::cout << text.str();
   if (!save) return kExitOk;
   try {
     WriteLinkSettings(s, config);
@@ -53,13 +95,32 @@ int Usage(const std::string& message) {
   return kExitUsage;
 }
 
-}  // namespace
+#ifndef VESTOK_HAVE_SHEETS
+// A build without the spreadsheet libraries (the Windows one: Debian has
+// none for it) has no import and export.
+constexpr const char* kNoSheets =
+    "import si export (foi de calcul .xlsx, .ods) lipsesc din aceasta versiune a programului";
+#endif
 
-int main(int argc, char** argv) {
-  static TStopSignal stop;
-  WatchStopSignals(stop);
-  BinaryStandardStreams();
+bool ReadAll(std::istream& in, std::string& text) {
+  std::ostringstream s;
+  s << in.rdbuf();
+  text = s.str();
+  return !in.bad();
+}
 
+// Output that could not be written (a reader that went away, a full disk):
+// the run has done its work and saved its files, but what it said is lost.
+bool OutputLost() {
+  std::cout.flush();
+  std::cerr.flush();
+  const bool lost = !std::cout || std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
+  const bool errLost = !std::cerr || std::fflush(stderr) != 0 || std::ferror(stderr) != 0;
+  if (lost && !errLost) std::cerr << "vestok-cli: o parte din iesire nu a putut fi scrisa\n";
+  return lost || errLost;
+}
+
+int Run(int argc, char** argv, TStopSignal& stop) {
   TCliRequest request;
   try {
     request = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
@@ -68,6 +129,13 @@ int main(int argc, char** argv) {
   }
   if (request.Command == TCommand::Help) {
     std::cout << HelpText();
+#ifndef VESTOK_HAVE_SHEETS
+    std::cout << "\n" << kNoSheets << "\n";
+#endif
+    return kExitOk;
+  }
+  if (request.Command == TCommand::Version) {
+    std::cout << "vestok-cli " << kProgramVersion << "\n";
     return kExitOk;
   }
 
@@ -83,12 +151,13 @@ int main(int argc, char** argv) {
 
   if (request.Command == TCommand::Settings) return ShowSettings(settings, config, request.Save);
 
-  const bool tty = ::isatty(STDERR_FILENO) == 1;
-  TOutput output(request.Json, tty && request.Command != TCommand::Fleet, std::cout, std::cerr);
+  const bool bar = ::isatty(STDERR_FILENO) == 1 && request.Command != TCommand::Fleet;
+  TOutput output(request.Json, bar, std::cout, std::cerr);
+  output.SetTerminal(ErrorTerminal());
 
   if (request.Command == TCommand::Fleet) {
     std::string text;
-    if (!ReadWholeFile(request.File, text)) {
+    if (request.File == "-" ? !ReadAll(std::cin, text) : !ReadWholeFile(request.File, text)) {
       std::cerr << "vestok-cli: Nu se poate citi planul " << request.File << "\n";
       return kExitFileFailed;
     }
@@ -114,6 +183,7 @@ int main(int argc, char** argv) {
   setup.Command = request.Command;
   setup.Table = request.Table;
   setup.Variant = request.Variant;
+  setup.VariantGiven = request.VariantGiven;
   setup.File = request.File;
   setup.Numbers = request.Numbers;
   setup.Settings = settings;
@@ -125,5 +195,35 @@ int main(int argc, char** argv) {
   setup.CheckOnly = request.CheckOnly;
   setup.Changed = request.Changed;
   setup.Force = request.Force;
+  // A download whose file could not be saved is not started: what it read would be lost.
+  if (std::string why = OutputProblem(setup); !why.empty()) {
+    why[0] = AsciiUpper(why[0]);
+    return RefuseRun(setup, why + "; nu s-a cerut nimic casei de marcat", output).Status;
+  }
+  // VESTOK_TRACE: every line of the link into that file, as in vestok.
+  std::unique_ptr<TTraceFile> trace;
+  if (const auto path = TracePathFromEnvironment()) trace = std::make_unique<TTraceFile>(*path);
+  setup.Trace = trace.get();
   return RunCommand(setup, output, stop).Status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+#ifdef VESTOK_HAVE_SHEETS
+  if (argc > 1 && IsSheetCommand(argv[1])) return RunSheetCommand(argc - 1, argv + 1);
+#else
+  if (argc > 1 && (std::string_view(argv[1]) == "import" || std::string_view(argv[1]) == "export"))
+    return Usage(kNoSheets);
+#endif
+  // A reader that goes away (| head) must not end the run before it saves
+  // its files: the write fails instead, and the status says so.
+#ifdef SIGPIPE
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
+  static TStopSignal stop;
+  WatchStopSignals(stop);
+  BinaryStandardStreams();
+  const int status = Run(argc, argv, stop);
+  return OutputLost() && status == kExitOk ? kExitRecordErrors : status;
 }

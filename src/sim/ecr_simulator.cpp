@@ -336,8 +336,10 @@ void EcrSimulator::HandleEvent(const TLineEvent& event) {
         if (f.Unacked == UnackedReply::Silence) return;
         payload = RefusalPayload;
       } else {
-        const TCommandRules rules{options_.Variant, options_.EndReply, f.RefusedPlu};
+        const TCommandRules rules{options_.Variant, options_.EndReply, f.RefusedPlu, f.RefusedRecords,
+                                  f.UnansweredRecords};
         payload = AnswerCommand(r.setup.Memory, event.text, rules);
+        if (payload.empty()) return;  // carried out, and the answer lost
       }
       int extraDelayMs = 0;
       const bool endReply = payload.size() == 2 && payload[0] == '\n' && (payload[1] == 'D' || payload[1] == 'E');

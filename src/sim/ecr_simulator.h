@@ -34,6 +34,8 @@ struct TRegisterFaults {
   bool NeverAcknowledge = false;    // answers no command
   UnackedReply Unacked = UnackedReply::Silence;  // what an unanswered command gets
   std::optional<std::int32_t> RefusedPlu;        // "W0" and "C0" of this PLU get LF "E"
+  std::vector<std::int32_t> RefusedRecords;      // uploads and deletions of these numbers get LF "E"
+  std::vector<std::int32_t> UnansweredRecords;   // ... are carried out but get no reply
   bool WrongCheck = false;          // every reply goes out with its check bytes inverted
   int CutReplyAfter = -1;           // only the first N bytes of each reply go out (-1: all)
   int ReplyDelayMs = 0;             // pause before the first byte of a reply

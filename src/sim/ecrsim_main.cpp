@@ -61,6 +61,12 @@ Faults of the current register:
   --unacked silence|refuse  what an unanswered command gets: nothing (default)
                          or the reply LF "E"
   --refuse-plu N         refuse "W0" and "C0" of PLU N with LF "E"
+  --refuse-record N      refuse every upload and deletion of record number N
+                         (an item's PLU, any other record's first field, 1 in
+                         the receipt format and the operating parameters)
+                         with LF "E", storing nothing; may be repeated
+  --unanswered-record N  store (or delete) record number N but send no reply,
+                         as if the acknowledgement were lost; may be repeated
   --wrong-check          send every reply with wrong check bytes
   --cut-reply N          send only the first N bytes of every reply
   --reply-delay MS       wait MS before the first byte of every reply
@@ -223,6 +229,10 @@ int main(int argc, char** argv) {
         current().Faults.Unacked = v == "refuse" ? UnackedReply::Refusal : UnackedReply::Silence;
       } else if (a == "--refuse-plu") {
         current().Faults.RefusedPlu = NumberArg(a, value());
+      } else if (a == "--refuse-record") {
+        current().Faults.RefusedRecords.push_back(NumberArg(a, value()));
+      } else if (a == "--unanswered-record") {
+        current().Faults.UnansweredRecords.push_back(NumberArg(a, value()));
       } else if (a == "--wrong-check") {
         current().Faults.WrongCheck = true;
       } else if (a == "--cut-reply") {

@@ -1,5 +1,6 @@
 #include "sim/register_commands.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "text/ascii.h"
@@ -82,6 +83,18 @@ bool IsRefused(const TCommandRules& rules, std::string_view plu) {
   return rules.RefusedPlu && Number(plu).value_or(0) == *rules.RefusedPlu;
 }
 
+bool Listed(const std::vector<std::int32_t>& numbers, std::int64_t number) {
+  return std::find(numbers.begin(), numbers.end(), number) != numbers.end();
+}
+
+// Stores the record unless its number is refused; the answer as the rules say.
+std::string Store(TRegisterMemory& memory, SimTable table, SimRecord record, const TCommandRules& rules) {
+  const std::int64_t number = TRegisterMemory::RecordNumber(table, record);
+  if (Listed(rules.RefusedRecords, number)) return std::string(RefusalPayload);
+  memory.Put(table, std::move(record));
+  return Listed(rules.UnansweredRecords, number) ? std::string() : std::string(AckPayload);
+}
+
 std::string UploadItem(TRegisterMemory& memory, const std::vector<std::string>& f, const TCommandRules& rules) {
   const bool standard = rules.Variant == SimVariant::Standard ||
                         (rules.Variant == SimVariant::Auto && f.size() >= 13);
@@ -94,8 +107,7 @@ std::string UploadItem(TRegisterMemory& memory, const std::vector<std::string>& 
     item = Slice(f, 1, 9);
   }
   if (IsRefused(rules, item[0])) return std::string(RefusalPayload);
-  memory.Put(SimTable::Items, std::move(item));
-  return std::string(AckPayload);
+  return Store(memory, SimTable::Items, std::move(item), rules);
 }
 
 std::string Upload(TRegisterMemory& memory, const std::vector<std::string>& f, const TCommandRules& rules) {
@@ -104,13 +116,12 @@ std::string Upload(TRegisterMemory& memory, const std::vector<std::string>& f, c
   if (command == "W1") {
     // "W1;1;" and the twenty operating parameters: record 1 is the only one.
     if (f.size() < 2 || Number(f[1]) != 1) return std::string(RefusalPayload);
-    memory.Put(SimTable::Settings, Slice(f, 2, static_cast<std::size_t>(SimFieldCount(SimTable::Settings))));
-    return std::string(AckPayload);
+    return Store(memory, SimTable::Settings,
+                 Slice(f, 2, static_cast<std::size_t>(SimFieldCount(SimTable::Settings))), rules);
   }
   for (const auto& u : Uploads) {
     if (command != u.command) continue;
-    memory.Put(u.table, Slice(f, 1, static_cast<std::size_t>(SimFieldCount(u.table))));
-    return std::string(AckPayload);
+    return Store(memory, u.table, Slice(f, 1, static_cast<std::size_t>(SimFieldCount(u.table))), rules);
   }
   return std::string(RefusalPayload);
 }
@@ -173,8 +184,10 @@ std::string AnswerCommand(TRegisterMemory& memory, std::string_view text, const 
   if (f.empty()) return std::string(RefusalPayload);
   if (f[0] == "C0") {
     if (f.size() < 2 || IsRefused(rules, f[1])) return std::string(RefusalPayload);
-    memory.Erase(SimTable::Items, Number(f[1]).value_or(0));
-    return std::string(AckPayload);
+    const std::int32_t plu = Number(f[1]).value_or(0);
+    if (Listed(rules.RefusedRecords, plu)) return std::string(RefusalPayload);
+    memory.Erase(SimTable::Items, plu);
+    return Listed(rules.UnansweredRecords, plu) ? std::string() : std::string(AckPayload);
   }
   if (!f[0].empty() && f[0][0] == 'W') return Upload(memory, f, rules);
   return Download(memory, f, rules);

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "sim/register_memory.h"
 
@@ -25,6 +26,10 @@ struct TCommandRules {
   SimVariant Variant = SimVariant::Auto;
   char EndReply = 'E';                 // the end reply is LF and this letter
   std::optional<std::int32_t> RefusedPlu;  // "W0" and "C0" of this PLU are refused
+  // Uploads and deletions of these record numbers (the PLU of an item, the
+  // first field of any other record, 1 in a single-record table):
+  std::vector<std::int32_t> RefusedRecords;  // refused with LF "E", nothing stored
+  std::vector<std::int32_t> UnansweredRecords;  // stored (deleted) but answered with nothing
 };
 
 inline constexpr std::string_view AckPayload = "\nD";
@@ -36,7 +41,7 @@ inline constexpr std::string_view RefusalPayload = "\nE";
 // order. A download with no record for the number (or beyond it) gets the end
 // reply. "C0" deletes the item and is acknowledged; an unknown PLU is
 // acknowledged too, since the register then holds no such item. A refused PLU
-// and an unknown command get LF "E".
+// or record and an unknown command get LF "E". An empty payload: no reply at all.
 std::string AnswerCommand(TRegisterMemory& memory, std::string_view text, const TCommandRules& rules);
 
 // True for a command text that asks for a record (neither upload nor delete).

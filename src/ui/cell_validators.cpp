@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "tables/price_type.h"
+#include "text/cp1250.h"
 
 namespace vestok {
 
@@ -36,10 +37,20 @@ bool TTextFieldValidator::Forbidden(QChar c) {
     case 0x06:
     case 0x11:
     case 0x13:
+    case '\t':
       return true;
     default:
-      return false;
+      break;
   }
+  // One UTF-16 unit stands for one character here: half a surrogate pair is
+  // never in the code page.
+  if (c.isSurrogate()) return true;
+  return c != QLatin1Char('?') && UnicodeToCp1250(c.unicode()) == '?';
+}
+
+void TTextFieldValidator::Attach(QLineEdit& edit, int width) {
+  edit.setValidator(new TTextFieldValidator(width, &edit));
+  QObject::connect(&edit, &QLineEdit::inputRejected, &edit, [] { QApplication::beep(); });
 }
 
 QValidator::State TTextFieldValidator::validate(QString& input, int&) const {

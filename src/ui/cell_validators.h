@@ -7,6 +7,8 @@
 #include <QString>
 #include <QValidator>
 
+class QLineEdit;
+
 namespace vestok {
 
 // An integer cell: blanks around an optional sign and digits, and a value that
@@ -19,12 +21,16 @@ class TIntegerFieldValidator : public QValidator {
 
 // A text cell of a table that is uploaded: at most `width` characters and none
 // that break a record on the wire (";" separates its fields, CR and LF end a
-// line, 0x06, 0x11 and 0x13 steer the link).
+// line, 0x06, 0x11 and 0x13 steer the link), no TAB, and none that the
+// register's code page lacks (a Cyrillic letter would reach it as "?"). The Romanian
+// letters with a comma below are taken: they are sent as the cedilla ones.
 class TTextFieldValidator : public QValidator {
  public:
   TTextFieldValidator(int width, QObject* parent);
   State validate(QString& input, int& pos) const override;
   static bool Forbidden(QChar c);
+  // Gives `edit` the validator and a beep for each keystroke or paste it refuses.
+  static void Attach(QLineEdit& edit, int width);
 
  private:
   int width_;

@@ -72,7 +72,7 @@ bool TUnsavedChanges::Unsaved(TableKind kind, const DocumentTable& table) const 
 bool TUnsavedChanges::ConfirmLeave(IDialogs& dialogs, QWidget* parent) {
   const QString question =
       QStringLiteral("Exista tabele cu modificari nesalvate.\nIesiti din program fara sa le salvati?");
-  return dialogs.Message(parent, TMessageKind::Warning, question, TMessageButtons::YesNo) == TMessageAnswer::Yes;
+  return dialogs.Message(parent, TMessageKind::Warning, question, TMessageButtons::YesNoDefaultNo) == TMessageAnswer::Yes;
 }
 
 }  // namespace vestok

@@ -60,7 +60,8 @@ TMessageAnswer ClosedAnswer(TMessageButtons buttons) {
   switch (buttons) {
     case TMessageButtons::Ok: return TMessageAnswer::Ok;
     case TMessageButtons::OkCancel: return TMessageAnswer::Cancel;
-    case TMessageButtons::YesNo: return TMessageAnswer::No;
+    case TMessageButtons::YesNo:
+    case TMessageButtons::YesNoDefaultNo: return TMessageAnswer::No;
   }
   return TMessageAnswer::Cancel;
 }
@@ -100,6 +101,10 @@ TMessageAnswer TQtDialogs::Message(QWidget* parent, TMessageKind kind, const QSt
       break;
     case TMessageButtons::YesNo:
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      break;
+    case TMessageButtons::YesNoDefaultNo:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      box.setDefaultButton(QMessageBox::No);
       break;
   }
   SetRomanianButtonTexts(box);

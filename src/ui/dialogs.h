@@ -13,7 +13,9 @@ namespace vestok {
 
 // Plain is a box without an icon.
 enum class TMessageKind { Plain, Information, Warning, Error, Confirmation };
-enum class TMessageButtons { Ok, OkCancel, YesNo };
+// YesNoDefaultNo: Yes and No with No the default button (Enter answers No),
+// for the questions that delete or leave without saving.
+enum class TMessageButtons { Ok, OkCancel, YesNo, YesNoDefaultNo };
 enum class TMessageAnswer { Ok, Cancel, Yes, No };
 
 // What a file dialog looks like: its title, its filters ("CSV (*.csv)", ...)

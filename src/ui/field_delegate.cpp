@@ -55,7 +55,7 @@ QWidget* TFieldDelegate::createEditor(QWidget* parent, const QStyleOptionViewIte
   switch (def.type) {
     case FieldType::Text:
       edit->setMaxLength(def.width);
-      edit->setValidator(new TTextFieldValidator(def.width, edit));
+      TTextFieldValidator::Attach(*edit, def.width);
       break;
     case FieldType::Integer:
       edit->setValidator(new TIntegerFieldValidator(edit));

@@ -1,7 +1,9 @@
 #include "ui/item_report.h"
 
 #include <algorithm>
+#include <cmath>
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFont>
 #include <QFontMetricsF>
@@ -14,6 +16,7 @@
 
 #include "text/cp1250.h"
 #include "text/decimal_separator.h"
+#include "ui/dialogs.h"
 
 namespace vestok {
 
@@ -31,70 +34,68 @@ QPageLayout ItemListPageLayout() {
 
 }  // namespace
 
-QFont ItemListFont() {
+QFont ItemListFont(double points) {
   QFont font(QStringLiteral("Arial"));
   font.setStyleHint(QFont::SansSerif);
-  font.setPointSizeF(kReportFontPoints);
+  font.setPointSizeF(points);
   font.setWeight(QFont::Normal);
   font.setItalic(false);
   return font;
 }
 
-constexpr qreal kColumnGapMm = 1.0;
+TDeviceTextMeasure::TDeviceTextMeasure(QPaintDevice* device, qreal unitsPerMm)
+    : device_(device), unitsPerMm_(unitsPerMm) {}
 
-QString FitTextToWidth(const QString& text, const QFontMetricsF& metrics, qreal width) {
-  if (metrics.horizontalAdvance(text) <= width) return text;
-  // Binary search for the longest fitting start; widths grow with length.
-  qsizetype lo = 0, hi = text.size();
-  while (lo < hi) {
-    const qsizetype mid = (lo + hi + 1) / 2;
-    if (metrics.horizontalAdvance(text.left(mid)) <= width)
-      lo = mid;
-    else
-      hi = mid - 1;
-  }
-  return text.left(lo);
+TDeviceTextMeasure::~TDeviceTextMeasure() = default;
+
+const QFontMetricsF& TDeviceTextMeasure::Metrics(double points) const {
+  const int key = int(std::lround(points * 2));
+  auto& slot = metrics_[key];
+  if (!slot) slot = std::make_unique<QFontMetricsF>(QFont(ItemListFont(points), device_), device_);
+  return *slot;
 }
 
-TFittedText FitTextToColumn(const QString& text, const QFont& font, QPaintDevice* device, qreal width) {
-  const QFontMetricsF metrics(font, device);
-  const qreal advance = metrics.horizontalAdvance(text);
-  if (advance <= width) return {text, 100};
-  for (int stretch = int(100 * width / advance); stretch >= kMinTextStretch; --stretch) {
-    QFont narrow(font);
-    narrow.setStretch(stretch);
-    if (QFontMetricsF(narrow, device).horizontalAdvance(text) <= width) return {text, stretch};
-  }
-  return {FitTextToWidth(text, metrics, width), 100};
+int TDeviceTextMeasure::Width(std::string_view text, double points) const {
+  return int(std::ceil(Metrics(points).horizontalAdvance(FromCp1250(text)) / unitsPerMm_ * kHundredthsPerMm));
 }
 
-void PaintItemListPage(QPainter& painter, qreal unitsPerMm, const DocumentTable& items, const TReportPage& page,
-                       char decimalSeparator) {
+const std::array<double, 256>& TDeviceTextMeasure::CharWidths(double points) const {
+  const int key = int(std::lround(points * 2));
+  auto found = charWidths_.find(key);
+  if (found != charWidths_.end()) return found->second;
+  std::array<double, 256>& widths = charWidths_[key];
+  const QFontMetricsF& metrics = Metrics(points);
+  for (int b = 0; b < 256; ++b) widths[std::size_t(b)] = metrics.horizontalAdvance(QChar(Cp1250ToUnicode((unsigned char)b)));
+  return widths;
+}
+
+int TDeviceTextMeasure::ApproximateWidth(std::string_view text, double points) const {
+  const std::array<double, 256>& widths = CharWidths(points);
+  double sum = 0;
+  for (char c : text) sum += widths[(unsigned char)c];
+  return int(std::ceil(sum / unitsPerMm_ * kHundredthsPerMm));
+}
+
+int TDeviceTextMeasure::LineHeight(double points) const {
+  return int(std::ceil(Metrics(points).lineSpacing() / unitsPerMm_ * kHundredthsPerMm));
+}
+
+void PaintItemListPage(QPainter& painter, qreal unitsPerMm, const DocumentTable& items, const TItemListLayout& layout,
+                       std::size_t page, char decimalSeparator) {
   const qreal scale = unitsPerMm / kHundredthsPerMm;
-  const QFont font(ItemListFont(), painter.device());
-  painter.setFont(font);
+  const TDeviceTextMeasure measure(painter.device(), unitsPerMm);
   painter.setPen(Qt::black);
-  const QFontMetricsF metrics(font, painter.device());
-  for (const TReportText& t : ItemListPageTexts(items, page, decimalSeparator)) {
-    // A value keeps a millimetre clear of the next column, so that two values
-    // never run into each other ("Liber max" beside the stand number).
-    const qreal room = t.centred ? t.width * scale : std::max<qreal>(0, t.width * scale - kColumnGapMm * unitsPerMm);
-    const QRectF box(t.left * scale, t.top * scale, room, metrics.height());
-    const QString text = FromCp1250(t.text);
-    if (t.centred) {
-      painter.drawText(box, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, text);
-    } else {
-      const TFittedText fitted = FitTextToColumn(text, font, painter.device(), box.width());
-      painter.save();
-      painter.setClipRect(box);
-      if (fitted.stretch != 100) {
-        QFont narrow(font);
-        narrow.setStretch(fitted.stretch);
-        painter.setFont(narrow);
-      }
-      painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, fitted.text);
-      painter.restore();
+  double points = -1;
+  for (const TReportText& t : ItemListPageTexts(items, layout, page, measure, decimalSeparator)) {
+    if (t.points != points) {
+      points = t.points;
+      painter.setFont(QFont(ItemListFont(points), painter.device()));
     }
+    // The layout has made room for every text: it is painted whole, never clipped.
+    const qreal height = painter.fontMetrics().height();
+    const QRectF box(t.left * scale, t.top * scale, t.width * scale, height);
+    const int align = (t.centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip;
+    painter.drawText(box, align, FromCp1250(t.text));
   }
 }
 
@@ -108,10 +109,11 @@ bool PaintItemList(QPagedPaintDevice& device, const DocumentTable& items, char d
   const QRectF fullRect = layout.fullRectPixels(device.logicalDpiX());
   const qreal unitsPerMm = fullRect.width() / layout.fullRect(QPageLayout::Millimeter).width();
   painter.translate(-paintRect.left(), -paintRect.top());
-  const std::vector<TReportPage> pages = LayoutItemList(items);
-  for (std::size_t i = 0; i < pages.size(); ++i) {
+  const TDeviceTextMeasure measure(&device, unitsPerMm);
+  const TItemListLayout report = LayoutItemList(items, measure, decimalSeparator);
+  for (std::size_t i = 0; i < report.pages.size(); ++i) {
     if (i > 0 && !device.newPage()) return false;
-    PaintItemListPage(painter, unitsPerMm, items, pages[i], decimalSeparator);
+    PaintItemListPage(painter, unitsPerMm, items, report, i, decimalSeparator);
   }
   return painter.end();
 }
@@ -144,10 +146,17 @@ void ShowItemListReport(QWidget* parent, const DocumentTable& items) {
     QAction* pdf = bar->addAction(QStringLiteral("PDF..."));
     pdf->setToolTip(QStringLiteral("Salveaza lista in format PDF"));
     QObject::connect(pdf, &QAction::triggered, &preview, [&preview, &items, separator] {
-      const QString path = QFileDialog::getSaveFileName(&preview, QStringLiteral("Vestok Salvare fisier"),
-                                                        QStringLiteral("lista-produse.pdf"),
+      // It starts in the folder of the file chosen last, as the other file
+      // dialogs do, and is remembered for them.
+      const QString name = QStringLiteral("lista-produse.pdf");
+      const QString start = LastDialogFolder().isEmpty() ? name : QDir(LastDialogFolder()).filePath(name);
+      const QString path = QFileDialog::getSaveFileName(&preview, QStringLiteral("Vestok Salvare fisier"), start,
                                                         QStringLiteral("PDF (*.pdf)"));
-      if (!path.isEmpty()) WriteItemListPdf(items, path, separator);
+      if (path.isEmpty()) return;
+      RememberDialogFolder(path);
+      if (!WriteItemListPdf(items, path, separator))
+        QtDialogs().Message(&preview, TMessageKind::Error, QStringLiteral("Nu se poate salva fisierul specificat!"),
+                            TMessageButtons::Ok);
     });
   }
   preview.exec();

@@ -3,6 +3,9 @@
 // PDF file or an image, and shows them in Qt's print preview, from which the
 // user zooms, pages, sets up the printer, prints, or saves a PDF.
 #include <QString>
+#include <array>
+#include <map>
+#include <memory>
 #include <vector>
 
 #include "report/item_list_layout.h"
@@ -17,28 +20,34 @@ class QWidget;
 
 namespace vestok {
 
-// Arial 10 point, regular; the same for every text of the report.
-QFont ItemListFont();
+// Arial 10 point, regular; the same face for every text of the report (the
+// detail band may be smaller, see LayoutItemList).
+QFont ItemListFont(double points = kReportFontPoints);
 
-// The longest start of `text` whose width under `metrics` is at most `width`
-// (device units): a value is cut at the next column instead of running into it.
-QString FitTextToWidth(const QString& text, const QFontMetricsF& metrics, qreal width);
+// The widths of the report's texts as `device` renders them; `unitsPerMm`
+// converts millimetres to the device's units.
+class TDeviceTextMeasure final : public IReportTextMeasure {
+ public:
+  TDeviceTextMeasure(QPaintDevice* device, qreal unitsPerMm);
+  ~TDeviceTextMeasure() override;
+  int Width(std::string_view text, double points) const override;
+  int LineHeight(double points) const override;
+  // The sum of the characters' own advances (no kerning).
+  int ApproximateWidth(std::string_view text, double points) const override;
 
-// How a value is printed in a column `width` device units wide: whole when it
-// fits; a little condensed (down to kMinTextStretch per cent of its width)
-// when that makes it fit, so that "Liber max" keeps its meaning; otherwise cut
-// by FitTextToWidth at its normal width.
-inline constexpr int kMinTextStretch = 80;
-struct TFittedText {
-  QString text;
-  int stretch = 100;  // QFont::setStretch
+ private:
+  const QFontMetricsF& Metrics(double points) const;
+  const std::array<double, 256>& CharWidths(double points) const;
+  QPaintDevice* device_;
+  qreal unitsPerMm_;
+  mutable std::map<int, std::unique_ptr<QFontMetricsF>> metrics_;  // by half points
+  mutable std::map<int, std::array<double, 256>> charWidths_;       // by half points, per byte
 };
-TFittedText FitTextToColumn(const QString& text, const QFont& font, QPaintDevice* device, qreal width);
 
-// Paints one page of the layout. `unitsPerMm` converts millimetres to the
+// Paints page `page` of `layout`. `unitsPerMm` converts millimetres to the
 // painter's units; the painter's origin is the top left corner of the paper.
-void PaintItemListPage(QPainter& painter, qreal unitsPerMm, const DocumentTable& items, const TReportPage& page,
-                       char decimalSeparator);
+void PaintItemListPage(QPainter& painter, qreal unitsPerMm, const DocumentTable& items, const TItemListLayout& layout,
+                       std::size_t page, char decimalSeparator);
 
 // Paints every page on `device` (A4, full page), starting a new page between
 // two. False when the device cannot be painted on.

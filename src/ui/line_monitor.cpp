@@ -1,6 +1,6 @@
 #include "ui/line_monitor.h"
 
-#include "ecr/window_link.h"
+#include "ui/window_monitor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -43,6 +43,38 @@ QString DirectionText(TMonitorDirection direction) {
   return QStringLiteral("-");
 }
 
+}  // namespace
+
+// The window names the kinds and checks in Romanian; the trace file and a
+// copy of the lines keep the tokens of the trace.
+QString MonitorKindText(TMonitorKind kind) {
+  switch (kind) {
+    case TMonitorKind::Open: return QStringLiteral("deschidere");
+    case TMonitorKind::Close: return QStringLiteral("inchidere");
+    case TMonitorKind::Purge: return QStringLiteral("golire");
+    case TMonitorKind::Deselect: return QStringLiteral("deselectare");
+    case TMonitorKind::Select: return QStringLiteral("selectare");
+    case TMonitorKind::Command: return QStringLiteral("comanda");
+    case TMonitorKind::Ack: return QStringLiteral("confirmare");
+    case TMonitorKind::Reply: return QStringLiteral("raspuns");
+    case TMonitorKind::Noise: return QStringLiteral("zgomot");
+    case TMonitorKind::Timeout: return QStringLiteral("timp depasit");
+    case TMonitorKind::Error: return QStringLiteral("eroare");
+  }
+  return QString();
+}
+
+QString MonitorCheckText(TMonitorCheck check) {
+  switch (check) {
+    case TMonitorCheck::Ok: return QStringLiteral("corect");
+    case TMonitorCheck::Bad: return QStringLiteral("gresit");
+    case TMonitorCheck::None: break;
+  }
+  return QString();
+}
+
+namespace {
+
 bool IsPortEvent(TMonitorKind kind) {
   return kind == TMonitorKind::Open || kind == TMonitorKind::Close || kind == TMonitorKind::Purge;
 }
@@ -79,14 +111,17 @@ QVariant TMonitorModel::data(const QModelIndex& index, int role) const {
   }
   if (role == Qt::TextAlignmentRole && (index.column() == ColTime || index.column() == ColRegister))
     return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+  // A frame's text and bytes may be longer than their column: the tooltip has them whole.
+  if (role == Qt::ToolTipRole && (index.column() == ColText || index.column() == ColBytes))
+    return data(index, Qt::DisplayRole);
   if (role != Qt::DisplayRole) return {};
   switch (index.column()) {
     case ColTime: return QString::number(line.TimeMs - base_, 'f', 3);
     case ColDirection: return DirectionText(line.Direction);
-    case ColKind: return QString::fromLatin1(MonitorKindName(line.Kind));
+    case ColKind: return MonitorKindText(line.Kind);
     case ColRegister: return line.Register >= 0 ? QString::number(line.Register) : QString();
     case ColText: return QString::fromStdU16String(Cp1250ToUtf16(line.Text));
-    case ColCheck: return QString::fromLatin1(MonitorCheckName(line.Check));
+    case ColCheck: return MonitorCheckText(line.Check);
     case ColBytes: return QString::fromStdString(HexBytes(line.Bytes));
     default: return {};
   }
@@ -155,7 +190,8 @@ TfLineMonitor::TfLineMonitor(QWidget* parent, IDialogs* dialogs, std::size_t cap
       feed_(std::make_unique<TMonitorFeed>(capacity)) {
   setObjectName(QStringLiteral("fLineMonitor"));
   setWindowTitle(QStringLiteral("Vestok - Monitor linie"));
-  resize(900, 480);
+  // Within a screen of 800 x 600, beside the main window's title bar.
+  resize(780, 480);
 
   proxy_->setSourceModel(model_);
   proxy_->setFilterRole(TMonitorModel::KindRole);
@@ -170,15 +206,38 @@ TfLineMonitor::TfLineMonitor(QWidget* parent, IDialogs* dialogs, std::size_t cap
   view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 4);
   view_->horizontalHeader()->setStretchLastSection(true);
-  const int widths[] = {80, 80, 70, 40, 430, 55};
-  for (int c = 0; c < 6; ++c) view_->setColumnWidth(c, widths[c]);
+  // The short columns are as wide as their widest text (or title); the
+  // frame's text takes what is left of the window, the bytes the rest.
+  const QFontMetrics metrics = view_->fontMetrics();
+  auto widthFor = [&](int column, QStringList texts) {
+    texts << model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+    int widest = 0;
+    for (const QString& text : texts) widest = std::max(widest, metrics.horizontalAdvance(text));
+    return widest + 16;
+  };
+  QStringList kindTexts;
+  for (TMonitorKind kind : kKinds) kindTexts << MonitorKindText(kind);
+  view_->setColumnWidth(TMonitorModel::ColTime, widthFor(TMonitorModel::ColTime, {QStringLiteral("99999999.999")}));
+  view_->setColumnWidth(TMonitorModel::ColDirection,
+                        widthFor(TMonitorModel::ColDirection, {DirectionText(TMonitorDirection::ToRegister),
+                                                               DirectionText(TMonitorDirection::FromRegister)}));
+  view_->setColumnWidth(TMonitorModel::ColKind, widthFor(TMonitorModel::ColKind, kindTexts));
+  view_->setColumnWidth(TMonitorModel::ColRegister, widthFor(TMonitorModel::ColRegister, {QStringLiteral("99")}));
+  view_->setColumnWidth(TMonitorModel::ColCheck,
+                        widthFor(TMonitorModel::ColCheck, {MonitorCheckText(TMonitorCheck::Ok),
+                                                           MonitorCheckText(TMonitorCheck::Bad)}));
+  int shortColumns = 0;
+  for (int c : {TMonitorModel::ColTime, TMonitorModel::ColDirection, TMonitorModel::ColKind,
+                TMonitorModel::ColRegister, TMonitorModel::ColCheck})
+    shortColumns += view_->columnWidth(c);
+  view_->setColumnWidth(TMonitorModel::ColText, std::max(200, (width() - shortColumns - 40) * 2 / 3));
 
   cbPause = new QCheckBox(QStringLiteral("&Pauza"), this);
   cbPause->setObjectName(QStringLiteral("cbPause"));
   cbKind = new QComboBox(this);
   cbKind->setObjectName(QStringLiteral("cbKind"));
   cbKind->addItem(QStringLiteral("toate"), QString());
-  for (TMonitorKind kind : kKinds) cbKind->addItem(QString::fromLatin1(MonitorKindName(kind)), QString::fromLatin1(MonitorKindName(kind)));
+  for (TMonitorKind kind : kKinds) cbKind->addItem(MonitorKindText(kind), QString::fromLatin1(MonitorKindName(kind)));
   btClear = new QPushButton(QStringLiteral("S&terge"), this);
   btClear->setObjectName(QStringLiteral("btClear"));
   btCopy = new QPushButton(QStringLiteral("&Copiaza"), this);
@@ -211,12 +270,11 @@ TfLineMonitor::TfLineMonitor(QWidget* parent, IDialogs* dialogs, std::size_t cap
   connect(timer_, &QTimer::timeout, this, &TfLineMonitor::TakeLines);
   timer_->start(100);
 
-  TLinkMonitor& monitor = TLinkMonitor::Instance();
+  TLinkMonitor& monitor = WindowLinkMonitor();
   monitor.AddSink(feed_.get());
-  monitor.Attach(LinkPort);
 }
 
-TfLineMonitor::~TfLineMonitor() { TLinkMonitor::Instance().RemoveSink(feed_.get()); }
+TfLineMonitor::~TfLineMonitor() { WindowLinkMonitor().RemoveSink(feed_.get()); }
 
 void TfLineMonitor::TakeLines() {
   if (cbPause->isChecked()) return;

@@ -25,6 +25,10 @@ namespace vestok {
 
 class IDialogs;
 
+// The Romanian names the window shows for the kinds and checks of the trace.
+QString MonitorKindText(TMonitorKind kind);
+QString MonitorCheckText(TMonitorCheck check);
+
 // The lines shown: a ring that keeps the newest `capacity` lines.
 class TMonitorModel final : public QAbstractTableModel {
   Q_OBJECT

@@ -2,7 +2,7 @@
 
 #include <QLabel>
 
-#include "ecr/window_link.h"
+#include "ui/window_monitor.h"
 #include "monitor/link_monitor.h"
 #include "ui/port_tool_text.h"
 
@@ -17,12 +17,11 @@ QLabel* CreateLinkStatusLine(QWidget* parent) {
 }
 
 void LinkRunStarting(QLabel* status) {
-  TLinkMonitor& monitor = TLinkMonitor::Instance();
-  monitor.Attach(LinkPort);
+  TLinkMonitor& monitor = WindowLinkMonitor();
   monitor.ClearLastFailure();
   status->clear();
 }
 
-void LinkRunEnded(QLabel* status) { status->setText(ToolText(TLinkMonitor::Instance().LastFailure())); }
+void LinkRunEnded(QLabel* status) { status->setText(ToolText(WindowLinkMonitor().LastFailure())); }
 
 }  // namespace vestok

@@ -1,6 +1,8 @@
 // The main window's construction: actions, menus, toolbar, pages, status bar,
 // and its show and close handling.
 #include "ui/main_window.h"
+
+#include "ui/engine_face.h"
 #include "ui/register_menu.h"
 
 #include <QAction>
@@ -39,6 +41,9 @@
 #include "ui/qt_main_thread.h"
 #include "ui/quick_search.h"
 #include "ui/settings_page.h"
+#ifdef VESTOK_HAVE_SHEETS
+#include "ui/sheet_actions.h"
+#endif
 #include "ui/table_grid.h"
 
 namespace vestok {
@@ -88,7 +93,8 @@ TfMain::TfMain(QWidget* parent, IDialogs* dialogs)
       dialogs_(dialogs != nullptr ? *dialogs : QtDialogs()),
       mainThread_(std::make_unique<TQtMainThread>()),
       jobHost_(std::make_unique<TJobHost>(*this)),
-      unsaved_(std::make_unique<TUnsavedChanges>()) {
+      unsaved_(std::make_unique<TUnsavedChanges>()),
+      face_(std::make_unique<TWindowEngineFace>(*this)) {
   setObjectName("fMain");
   setWindowTitle("Vestok ver. " VESTOK_VERSION " by Quorlan Engineering for Selvara Exim");
   setWindowIcon(VestokIcon());
@@ -120,7 +126,6 @@ TfMain::~TfMain() {
   StopRunningJobs();
   // The grids observe the tables: they go before the tables do.
   delete takeCentralWidget();
-  grids_.fill(nullptr);
   gridRegistry_.fill(nullptr);
 }
 
@@ -186,6 +191,9 @@ void TfMain::CreateMenus() {
   file->addActions({aFileNew, aFileOpen, aFileSave, aFileSaveAs, aFilePrint});
   file->addSeparator();
   file->addAction(aFileExit);
+#ifdef VESTOK_HAVE_SHEETS
+  new TSheetActions(*this, file);
+#endif
 
   QMenu* settings = menuBar()->addMenu("&Setari");
   settings->setObjectName("mSettings");
@@ -249,7 +257,7 @@ QWidget* TfMain::AddTablePage(QTabWidget* pages, TableKind kind, const char* cap
     layout->addWidget(searchPanels_[kind]);
   }
   layout->addWidget(grid);
-  grids_[kind] = grid;
+  gridRegistry_[kind] = grid;
   pages_[kind] = page;
   pages->addTab(page, QString::fromLatin1(caption));
   return page;
@@ -323,7 +331,8 @@ void TfMain::CreateStatusBar() {
   StatusBar->setObjectName("StatusBar");
   StatusBar->setSizeGripEnabled(true);
   // Panel 0 is at most 300 pixels and cuts a long path in the middle; panel 1
-  // is at least 200 and as wide as its longest fixed text; panel 2 takes the
+  // is at least 200 and as wide as its longest fixed text, and widens for a
+  // longer one (a verdict of the register menu); panel 2 takes the
   // rest, at least the stop hint. Every text stays whole at the default font.
   for (int i = 0; i < 3; ++i) {
     auto* panel = new TStatusPanel(i == 0, StatusBar);
@@ -334,6 +343,7 @@ void TfMain::CreateStatusBar() {
   panels_[0]->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
   StatusBar->addWidget(panels_[0], 0);
   panels_[1]->setFixedWidth(std::max(200, PanelWidthFor(*panels_[1], StatusPanelOneTexts())));
+  static_cast<TStatusPanel*>(panels_[1])->SetGrowsToFit(true);
   StatusBar->addWidget(panels_[1], 0);
   const std::string stopped = StoppedByUserLine(99999);
   panels_[2]->setMinimumWidth(PanelWidthFor(*panels_[2], {QString::fromLatin1(kStopHint.data(), qsizetype(kStopHint.size())),
@@ -364,7 +374,6 @@ void TfMain::FormShow() {
   if (QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
   for (TableKind kind = 0; kind < kTableCount; ++kind) {
     tableRegistry_[kind] = tables_[kind].get();
-    gridRegistry_[kind] = grids_[kind];
   }
   ResetCurrentFileNames();
   for (TableKind kind = 0; kind < kTableCount; ++kind) {
@@ -378,7 +387,7 @@ void TfMain::FormShow() {
   // to the first box of the toolbar, the variant list, where an arrow key
   // meant for the rows picks the other protocol variant.
   const TableKind shown = CurrentTableKind();
-  if (shown < kTableCount && grids_[shown] != nullptr) grids_[shown]->setFocus(Qt::OtherFocusReason);
+  if (shown < kTableCount && gridRegistry_[shown] != nullptr) gridRegistry_[shown]->setFocus(Qt::OtherFocusReason);
 }
 
 void TfMain::closeEvent(QCloseEvent* event) {
@@ -389,12 +398,6 @@ void TfMain::closeEvent(QCloseEvent* event) {
   }
   // A running job works on one of the tables: it ends before they close.
   StopRunningJobs();
-  // A run of several tables handles events inside its action: it stops, and
-  // the window closes at the next request.
-  if (registerMenu_ != nullptr && registerMenu_->StopRun()) {
-    event->ignore();
-    return;
-  }
   if (batchRunning_) {
     // Closing during a batch run stops its job; the run then finishes (a
     // download saves what was read) and closes the window itself.
@@ -409,7 +412,7 @@ void TfMain::closeEvent(QCloseEvent* event) {
 bool TfMain::HasUnsavedChanges() {
   if (!shown_ || tablesClosed_) return false;
   const TableKind kind = CurrentTableKind();
-  if (kind < kTableCount && grids_[kind] != nullptr) grids_[kind]->FinishEditing();
+  if (kind < kTableCount && gridRegistry_[kind] != nullptr) gridRegistry_[kind]->FinishEditing();
   if (kind == tkSettings && settingsPage_ != nullptr) settingsPage_->Commit();
   return unsaved_->AnyUnsaved(tables_);
 }

@@ -6,8 +6,11 @@
 #include <QMainWindow>
 #include <QList>
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
+
+#include "engine/engine_run.h"
 
 #include "jobs/record_layouts.h"
 #include "jobs/transfer_job.h"
@@ -24,16 +27,13 @@ class QToolBar;
 
 namespace vestok {
 
-class TDelThread;
-class TLoadThread;
 class TQtMainThread;
-class TSaveThread;
 class TTableGrid;
-class TTransferJob;
 class TSettingsPage;
 class TQuickSearchPanel;
 class TUnsavedChanges;
 class TRegisterMenu;
+class TWindowEngineFace;
 
 class TfMain : public QMainWindow {
   Q_OBJECT
@@ -50,8 +50,9 @@ class TfMain : public QMainWindow {
   int BatchVariant() const { return batch_.BatchVariant; }
   const std::string& BatchFileName() const { return batch_.BatchFileName; }
 
-  // The kind of job started last: kTagUpload, kTagDownload, kTagDelete (or
-  // kTagRegisterRun for a run of the register menu; see ui/job_tag.h).
+  // The kind of job begun last: kTagUpload, kTagDownload, kTagDelete (or
+  // kTagRegisterRun for a run of the register menu; see ui/job_tag.h); 0
+  // before the first.
   int Tag() const { return tag_; }
 
   // ---- actions, in the order of ActionList. The window makes them and its
@@ -140,14 +141,30 @@ class TfMain : public QMainWindow {
   // The six transfer actions (aImportAll ... aDeleteSel): confirmation,
   // fiscal number, job start. The action returns while the job runs.
   void TransferAction(QAction* action);
-  // aStop: stops the held job that Tag names and waits for its end, carrying
-  // out the job's steps meanwhile.
+  // aStop: stops the running operation and waits for its end, carrying out
+  // its steps meanwhile.
   void StopJob();
-  // The held jobs of each kind, the last one started (none before the first).
-  TLoadThread* UploadJob() const { return uploadJob_.get(); }
-  TSaveThread* DownloadJob() const { return downloadJob_.get(); }
-  TDelThread* DeleteJob() const { return deleteJob_.get(); }
   TRegisterMenu* RegisterMenu() const { return registerMenu_; }
+
+  // ---- operations of the engine on the window's link
+  using OperationBody = std::function<TOutcome(TEngine&)>;
+  using OperationDone = std::function<void(const TOutcome&)>;
+  // Starts `body` on the engine's thread; the window is busy until it ends,
+  // then `done` runs here. A run whose fiscal number query failed shows the
+  // error box first. `tag`: what Tag() says once its first job has begun.
+  // False when an operation runs already or none could be started.
+  bool StartOperation(int tag, OperationBody body, OperationDone done = {});
+  // The last operation started (none before the first); it stays after its end.
+  const TEngineRun* LastRun() const { return run_.get(); }
+  // The JobKind of the last upload or download the engine ran.
+  JobKind LastJobKind() const;
+  // Handles events, user input included, until the operation has ended.
+  void WaitForOperation();
+  bool Shown() const { return shown_; }
+  // Stores what is being typed into the table a job is about to use.
+  void SettleForJob(TableKind kind);
+  // The window's engine face (questions and the log window of findings).
+  TWindowEngineFace& EngineFace() const { return *face_; }
   // The batch run has begun (it runs once, on the first activation or, when
   // none follows, right after the first show).
   bool BatchStarted() const { return batchStarted_; }
@@ -205,27 +222,12 @@ class TfMain : public QMainWindow {
   void MarkSaved(TableKind kind);
 
   class TJobHost;
-  friend class TRegisterMenu;
-  // Reads the register's fiscal number into LinkSettings; on failure shows
-  // the error box and returns false.
-  bool QueryFiscalNumber();
-  // Stores what is being typed into the table a job is about to use.
-  void SettleForJob(TableKind kind);
-  // Creates a job on `table`; `job` is the held object of its kind.
-  void StartUpload(JobKind kind, DocumentTable& table, RowSelection selection);
-  void StartDownload(JobKind kind, DocumentTable& table, RowSelection selection);
-  void StartDelete(RowSelection selection);
-  JobSetup SetupFor(DocumentTable& table, RowSelection selection);
-  // Stops whichever held job still runs and waits for it.
+  // Stops the operation that still runs and waits for it.
   void StopRunningJobs();
-  // Handles events, user input included, until the job ends (aStop disabled).
-  void WaitForJobEnd(const TTransferJob* job);
   void ScheduleBatchRun();
   void BatchRun();
   void BatchUpload();
   void BatchDownload();
-  // Called by the job host with every text of status panel 1 during a batch download.
-  void WatchBatchProgress(const std::string& text);
 
   IDialogs& dialogs_;
   BatchRequest batch_;
@@ -236,7 +238,6 @@ class TfMain : public QMainWindow {
   std::array<TTableGrid*, kTableCount> gridRegistry_{};
   std::array<TQuickSearchPanel*, kTableCount> searchPanels_{};
   TSettingsPage* settingsPage_ = nullptr;
-  std::array<TTableGrid*, kTableCount> grids_{};
   std::array<QWidget*, kTableCount> pages_{};
   std::array<QLabel*, 3> panels_{};
   bool shown_ = false;
@@ -248,16 +249,14 @@ class TfMain : public QMainWindow {
   std::unique_ptr<TQtMainThread> mainThread_;
   std::unique_ptr<TJobHost> jobHost_;
   std::unique_ptr<TUnsavedChanges> unsaved_;
-  std::unique_ptr<TLoadThread> uploadJob_;
-  std::unique_ptr<TSaveThread> downloadJob_;
-  std::unique_ptr<TDelThread> deleteJob_;
+  std::unique_ptr<TWindowEngineFace> face_;
+  // The operation running or run last; it goes before the tables.
+  std::unique_ptr<TEngineRun> run_;
+  int pendingTag_ = 0;
   TRegisterMenu* registerMenu_ = nullptr;  // the "&Casa" menu, a child of the window
 
   bool batchStarted_ = false;
   bool batchRunning_ = false;
-  bool batchWatch_ = false;  // counting the requests of a batch download
-  int batchIdleRequests_ = 0;
-  std::size_t batchRowsSeen_ = 0;
 };
 
 }  // namespace vestok

@@ -19,6 +19,9 @@
 #include "ui/item_report.h"
 #include "ui/quick_search.h"
 #include "ui/settings_page.h"
+#ifdef VESTOK_HAVE_SHEETS
+#include "ui/sheet_actions.h"
+#endif
 #include "ui/status_panels.h"
 #include "ui/table_grid.h"
 
@@ -29,6 +32,19 @@ namespace {
 const QString kSaveDone = QStringLiteral("Salvare fisier terminata cu succes.");
 const QString kSaveFailed = QStringLiteral("Nu se poate salva fisierul specificat!");
 const QString kOpenFailed = QStringLiteral("Nu se poate deschide fisierul specificat!");
+
+QString Latin(std::string_view text) { return QString::fromLatin1(text.data(), qsizetype(text.size())); }
+
+// A file read as UTF-8 is Windows-1250 once saved over: panel 2 says so
+// beside the save's own text in panel 1, until the next save.
+void NoteSavedAsCp1250(TfMain& w, TableKind kind, bool over) {
+  const bool was = over && CurrentFileReadAsUtf8[kind];
+  CurrentFileReadAsUtf8[kind] = false;
+  if (was)
+    w.SetStatusText(2, Latin(kCp1250SavedNotice));
+  else if (w.StatusText(2) == Latin(kCp1250SavedNotice))
+    w.SetStatusText(2, QString());
+}
 
 QStringList FileFilters() { return {"CSV (*.csv)", "TXT (*.txt)", "Toate fisierele (*)"}; }
 
@@ -85,7 +101,6 @@ void TfMain::SetJobRunning(bool running) {
   // The job has restored the actions as they were at its start; a variant
   // chosen meanwhile still has its say.
   if (!running) ApplyRules();
-  if (!running && registerMenu_ != nullptr) registerMenu_->JobEnded();
 }
 
 QString TfMain::StatusText(int panel) const {
@@ -97,7 +112,10 @@ void TfMain::SetStatusText(int panel, const QString& text) {
 }
 
 QStringList TfMain::StatusPanelOneTexts() {
-  QStringList texts = {kSaveDone, kSaveFailed, kOpenFailed};
+  QStringList texts = {kSaveDone, kSaveFailed, kOpenFailed, Latin(kUtf8ReadNotice)};
+#ifdef VESTOK_HAVE_SHEETS
+  texts << TSheetActions::PanelOneTexts();
+#endif
   for (const JobTexts* job : {&kUploadTexts, &kDownloadTexts, &kDeleteTexts})
     for (std::string_view text : {job->VerdictOk, job->VerdictErrors})
       texts << QString::fromLatin1(text.data(), qsizetype(text.size()));
@@ -111,9 +129,10 @@ QStringList TfMain::StatusPanelOneTexts() {
 void TfMain::FileNew() {
   const TableKind kind = CurrentTableKind();
   if (kind >= kTableCount) return;
-  if (grids_[kind] != nullptr) grids_[kind]->FinishEditing();
+  if (gridRegistry_[kind] != nullptr) gridRegistry_[kind]->FinishEditing();
   EmptyTable(*tables_[kind]);
   CurrentFileName[kind] = std::string(kNoCurrentFile);
+  CurrentFileReadAsUtf8[kind] = false;
   partialLoad_[kind] = false;
   MarkSaved(kind);
   SetStatusText(0, PathText(CurrentFileName[kind]));
@@ -127,13 +146,17 @@ void TfMain::FileOpen() {
   // A failure of an earlier file action must not stand beside this one.
   SetStatusText(1, QString());
   try {
-    if (grids_[kind] != nullptr) grids_[kind]->FinishEditing();
+    if (gridRegistry_[kind] != nullptr) gridRegistry_[kind]->FinishEditing();
     EmptyTable(*tables_[kind]);
     CurrentFileName[kind] = PathBytes(*chosen);
     SetStatusText(0, *chosen);
     partialLoad_[kind] = true;  // until the whole file is in
-    LoadTableFile(*tables_[kind], CurrentFileName[kind]);
+    CurrentFileReadAsUtf8[kind] = false;
+    TableFileReadInfo read;
+    LoadTableFile(*tables_[kind], CurrentFileName[kind], read);
     partialLoad_[kind] = false;
+    CurrentFileReadAsUtf8[kind] = read.Utf8;
+    if (read.Utf8) SetStatusText(1, Latin(kUtf8ReadNotice));
   } catch (const std::exception&) {
     // The name stays, and so do the records read before the failure; a plain
     // Save must not put this part in place of the whole file.
@@ -150,10 +173,11 @@ void TfMain::FileSave() {
     return;
   }
   try {
-    if (grids_[kind] != nullptr) grids_[kind]->SettleTable();
+    if (gridRegistry_[kind] != nullptr) gridRegistry_[kind]->SettleTable();
     if (kind == tkSettings) settingsPage_->Commit();
     SaveTableFile(*tables_[kind], CurrentFileName[kind]);
     SetStatusText(1, kSaveDone);
+    NoteSavedAsCp1250(*this, kind, true);
     MarkSaved(kind);
   } catch (const std::exception&) {
     SetStatusText(1, kSaveFailed);
@@ -166,11 +190,12 @@ void TfMain::FileSaveAs() {
   const std::optional<QString> chosen = dialogs_.SaveFileName(this, SaveDialogSpec());
   if (!chosen) return;
   try {
-    if (grids_[kind] != nullptr) grids_[kind]->SettleTable();
+    if (gridRegistry_[kind] != nullptr) gridRegistry_[kind]->SettleTable();
     if (kind == tkSettings) settingsPage_->Commit();
     const std::string path = PathBytes(*chosen);
     SaveTableFile(*tables_[kind], path);
     SetStatusText(1, kSaveDone);
+    NoteSavedAsCp1250(*this, kind, path == CurrentFileName[kind]);
     MarkSaved(kind);
     CurrentFileName[kind] = path;
     partialLoad_[kind] = false;
@@ -183,8 +208,8 @@ void TfMain::FileSaveAs() {
 void TfMain::SelectAll() {
   const TableKind kind = CurrentTableKind();
   // The ECR settings page has no grid; there it does nothing.
-  if (kind >= kTableCount || grids_[kind] == nullptr) return;
-  grids_[kind]->SelectAllRows();
+  if (kind >= kTableCount || gridRegistry_[kind] == nullptr) return;
+  gridRegistry_[kind]->SelectAllRows();
 }
 
 // ---- windows opened from the window
@@ -207,7 +232,7 @@ void TfMain::ShowUserManual() {
 void TfMain::FilePrint() {
   // Always the item list, whatever page is shown; a row being typed in is
   // stored or dropped first, as a save would.
-  if (grids_[tkItems] != nullptr) grids_[tkItems]->SettleTable();
+  if (gridRegistry_[tkItems] != nullptr) gridRegistry_[tkItems]->SettleTable();
   ShowItemListReport(this, *tables_[tkItems]);
 }
 

@@ -9,9 +9,7 @@
 #include <QTimer>
 #include <exception>
 
-#include "jobs/load_thread.h"
-#include "jobs/save_thread.h"
-#include "jobs/transfer_job.h"
+#include "jobs/operation_log.h"
 #include "tables/current_file_name.h"
 #include "tables/table_file.h"
 #include "ui/file_path_text.h"
@@ -53,37 +51,30 @@ void TfMain::BatchUpload() {
   const TableKind kind = CurrentTableKind();  // "Articole": the items
   if (kind >= kTableCount) return;
   DocumentTable& table = *tables_[kind];
-  bool started = false;
+  TableFileReadInfo read;
   try {
     CurrentFileName[kind] = batch_.BatchFileName;
     SetStatusText(0, PathText(batch_.BatchFileName));
     partialLoad_[kind] = true;
-    LoadTableFile(table, batch_.BatchFileName);  // the table is still empty
+    LoadTableFile(table, batch_.BatchFileName, read);  // the table is still empty
     partialLoad_[kind] = false;
-    QCoreApplication::processEvents();
-    if (QueryFiscalNumber()) {
-      tag_ = kTagUpload;
-      // Enabled before the job exists, so the wait below cannot end before
-      // the job has begun; the job disables it at its end.
-      aStop->setEnabled(true);
-      // Rows that would not reach the register intact are left out; their
-      // lines go to the log.
-      RowSelection rows;
-      const JobKind job = JobKind(batch_.BatchVariant * 100 + kind);
-      if (registerMenu_ != nullptr) {
-        registerMenu_->CheckBeforeUpload(job, table, rows, true);
-        if (!rows) registerMenu_->ExpectWholeTable(kind, true);
-      }
-      StartUpload(job, table, std::move(rows));
-      started = true;
-    }
+    CurrentFileReadAsUtf8[kind] = read.Utf8;
   } catch (...) {
-    if (!started) aStop->setEnabled(false);
     dialogs_.Message(this, TMessageKind::Error, kOpenFailed, TMessageButtons::Ok);
+    return;
   }
   QCoreApplication::processEvents();
-  if (started) WaitForJobEnd(uploadJob_.get());
-  if (started && registerMenu_ != nullptr) registerMenu_->JobEnded(true);
+  // Rows that would not reach the register intact are left out; their lines
+  // go to the log.
+  if (!StartOperation(kTagUpload, [&table](TEngine& engine) { return engine.Upload(table, std::nullopt); })) return;
+  WaitForOperation();
+  // The job's log says how the file was read, after its first line.
+  if (read.Utf8 && OperationLog && Tag() == kTagUpload) {
+    std::vector<std::string> lines = OperationLog->Lines();
+    lines.insert(lines.begin() + (lines.empty() ? 0 : 1), std::string(kUtf8ReadNotice));
+    OperationLog->Clear();
+    for (std::string& l : lines) OperationLog->Add(std::move(l));
+  }
 }
 
 void TfMain::BatchDownload() {
@@ -94,23 +85,8 @@ void TfMain::BatchDownload() {
   CurrentFileName[kind] = batch_.BatchFileName;
   SetStatusText(0, PathText(batch_.BatchFileName));
   QCoreApplication::processEvents();
-
-  bool started = false;
-  if (QueryFiscalNumber()) {
-    tag_ = kTagDownload;
-    aStop->setEnabled(true);
-    batchWatch_ = true;
-    batchIdleRequests_ = -1;
-    try {
-      StartDownload(JobKind(batch_.BatchVariant * 100 + kind), table, std::nullopt);
-      started = true;
-    } catch (...) {
-      aStop->setEnabled(false);
-    }
-  }
-  QCoreApplication::processEvents();
-  if (started) WaitForJobEnd(downloadJob_.get());
-  batchWatch_ = false;
+  if (StartOperation(kTagDownload, [&table](TEngine& engine) { return engine.Download(table, std::nullopt); }))
+    WaitForOperation();
 
   // Whether or not the job ran: a register that did not answer still leaves
   // the file, with the header line only.
@@ -121,27 +97,6 @@ void TfMain::BatchDownload() {
     SetStatusText(1, kSaveFailed);
     dialogs_.Message(this, TMessageKind::Error, kSaveFailed, TMessageButtons::Ok);
   }
-}
-
-void TfMain::WaitForJobEnd(const TTransferJob* job) {
-  // All events, the user's too: Stop stays within reach. The job's EndJob
-  // disables Stop; its end wakes the loop as well.
-  while (aStop->isEnabled() && job != nullptr && !job->Ended())
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-}
-
-void TfMain::WatchBatchProgress(const std::string& text) {
-  if (!batchWatch_ || text.rfind(kDownloadTexts.Progress, 0) != 0) return;
-  // A progress line starts the next request: did the one before bring a record?
-  const std::size_t rows = tables_[tkItemSales]->RecordCount();
-  if (batchIdleRequests_ < 0)
-    batchIdleRequests_ = 0;  // the first request
-  else if (rows > batchRowsSeen_)
-    batchIdleRequests_ = 0;
-  else
-    ++batchIdleRequests_;
-  batchRowsSeen_ = rows;
-  if (batchIdleRequests_ >= kBatchIdleRequestLimit && downloadJob_) downloadJob_->RequestStop();
 }
 
 }  // namespace vestok

@@ -67,7 +67,6 @@ class TfMain::TJobHost final : public IJobHost {
   void SetStatusText(int panel, const std::string& text) override {
     const std::u16string unicode = Cp1250ToUtf16(text);
     window_.SetStatusText(panel, QString::fromUtf16(unicode.data(), qsizetype(unicode.size())));
-    if (panel == 1) window_.WatchBatchProgress(text);
   }
 
  private:

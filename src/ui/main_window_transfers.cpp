@@ -1,19 +1,14 @@
-// The main window's transfer actions and Stop.
+// The main window's transfer actions and Stop: the user is asked here, the
+// engine does the rest on the window's link.
 #include <QAction>
-#include <QComboBox>
-#include <QLabel>
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QTabWidget>
-#include <algorithm>
 #include <exception>
 
-#include "config/link_settings.h"
 #include "ecr/window_link.h"
-#include "ecr/fiscal_number.h"
-#include "jobs/del_thread.h"
-#include "jobs/load_thread.h"
 #include "jobs/operation_log.h"
-#include "jobs/save_thread.h"
-#include "tables/table_defs.h"
+#include "ui/engine_face.h"
 #include "ui/job_tag.h"
 #include "ui/main_window.h"
 #include "ui/main_window_job_host.h"
@@ -39,8 +34,8 @@ const QString kNoFiscalNumber = QStringLiteral("Nu se poate citi numarul fiscal 
 // ---- the six actions
 
 void TfMain::TransferAction(QAction* action) {
-  // One job at a time: an action that slipped in before the job took the
-  // actions away does nothing.
+  // One operation at a time: an action that slipped in before the job took
+  // the actions away does nothing.
   if (jobRunning_) return;
   const bool download = action == aImportAll || action == aImportSel;
   const bool upload = action == aExportAll || action == aExportSel;
@@ -50,124 +45,84 @@ void TfMain::TransferAction(QAction* action) {
   // The delete actions always work on the items, whatever page is shown.
   const TableKind kind = remove ? tkItems : CurrentTableKind();
   if (kind >= kTableCount) return;
+  // The rows a selective delete removes stand on the page the question is asked over.
+  if (remove && selective) ShowTablePage(tkItems);
 
   const QString& question = download ? kDownloadQuestion : upload ? kUploadQuestion : kDeleteQuestion;
   if (dialogs_.Message(this, TMessageKind::Warning, question, TMessageButtons::YesNo) != TMessageAnswer::Yes) return;
-  if (!QueryFiscalNumber()) return;
 
   SettleForJob(kind);
   RowSelection selection;
-  if (selective) selection = grids_[kind] != nullptr ? grids_[kind]->SelectedBookmarks() : std::vector<Bookmark>{};
-  // The selective actions are offered only under "Seria A", where the
-  // TableKind alone is the JobKind.
-  const JobKind jobKind = JobKind(selective ? kind : ProtocolVariant() * 100 + kind);
-  // The rows to be sent are checked before a byte of them goes out.
-  if (upload && registerMenu_ != nullptr &&
-      !registerMenu_->CheckBeforeUpload(jobKind, *tables_[kind], selection, false))
-    return;
-  if (!selective && !remove && registerMenu_ != nullptr) registerMenu_->ExpectWholeTable(kind, upload);
-  try {
-    if (download) {
-      tag_ = kTagDownload;
-      StartDownload(jobKind, *tables_[kind], std::move(selection));
-    } else if (upload) {
-      tag_ = kTagUpload;
-      StartUpload(jobKind, *tables_[kind], std::move(selection));
-    } else {
-      tag_ = kTagDelete;
-      StartDelete(std::move(selection));
-    }
-  } catch (const std::exception&) {
-    // No thread could be started: nothing runs, the window stays as it was.
-  }
-}
-
-bool TfMain::QueryFiscalNumber() {
-  if (ReadFiscalNumber(LinkPort, LinkSettings.PortName, LinkSettings.Speed, std::int16_t(LinkSettings.LogicNo),
-                       LinkSettings.CableTimeout, LinkSettings.FiscalNumber) == FiscalQueryOk)
-    return true;
-  dialogs_.Message(this, TMessageKind::Error, kNoFiscalNumber, TMessageButtons::Ok);
-  return false;
+  if (selective)
+    selection = gridRegistry_[kind] != nullptr ? gridRegistry_[kind]->SelectedBookmarks() : std::vector<Bookmark>{};
+  DocumentTable& table = *tables_[kind];
+  // The last compare no longer tells what the register holds once it is written to.
+  if (!download && registerMenu_ != nullptr) registerMenu_->RegisterChanging(kind);
+  const int tag = download ? kTagDownload : upload ? kTagUpload : kTagDelete;
+  StartOperation(tag, [=, &table](TEngine& engine) {
+    if (download) return engine.Download(table, selection);
+    if (upload) return engine.Upload(table, selection);
+    return engine.DeleteItems(table, selection);
+  });
 }
 
 void TfMain::SettleForJob(TableKind kind) {
   // A row being typed in is stored or dropped, and the values typed into the
   // settings page reach the record, before a job reads or replaces the table.
-  if (grids_[kind] != nullptr) grids_[kind]->SettleTable();
+  if (kind < kTableCount && gridRegistry_[kind] != nullptr) gridRegistry_[kind]->SettleTable();
   if (kind == tkSettings && settingsPage_ != nullptr) settingsPage_->Commit();
 }
 
-JobSetup TfMain::SetupFor(DocumentTable& table, RowSelection selection) {
+// ---- operations of the engine
+
+bool TfMain::StartOperation(int tag, OperationBody body, OperationDone done) {
+  if (jobRunning_) return false;
   if (!OperationLog) OperationLog = std::make_unique<TOperationLog>();
-  return JobSetup{*jobHost_, *mainThread_, LinkSettings.PortName, LinkSettings.Speed,
-                  table,     std::move(selection), *OperationLog, LinkPort};
-}
-
-// Each start replaces the held job of its kind: the old one has ended (the
-// actions were disabled while it ran), so its release only joins its thread.
-// The window counts as busy from here, before the job's first step has taken
-// the actions away.
-
-namespace {
-
-// Puts the job `make` creates in place of `held`; `running` is set on the way
-// and cleared again when the job cannot be created.
-template <class Job, class Make>
-void ReplaceHeldJob(std::unique_ptr<Job>& held, bool& running, Make make) {
-  held.reset();
-  running = true;
+  run_.reset();  // the last one has ended: its release only joins its thread
+  TEngineOptions options;
+  options.Variant = ProtocolVariant();
+  // A batch download gives up on a register that stopped answering.
+  if (batchRunning_ && batch_.BatchSave) options.IdleRequestLimit = kBatchIdleRequestLimit;
+  pendingTag_ = tag;
+  face_->OnJobBegun = [this] { tag_ = pendingTag_; };
+  jobRunning_ = true;
   try {
-    held = make();
-  } catch (...) {
-    running = false;
-    throw;
+    run_ = std::make_unique<TEngineRun>(TEngineLink{*jobHost_, *mainThread_, LinkPort, *OperationLog}, *face_, *face_,
+                                        options);
+    run_->Start(std::move(body), [this, done = std::move(done)](const TOutcome& outcome) {
+      SetJobRunning(false);
+      // The register did not answer the question before every transfer.
+      if (outcome.FiscalNumber.empty() &&
+          (outcome.Kind == TOutcomeKind::NoAnswer || outcome.Kind == TOutcomeKind::PortFailed))
+        dialogs_.Message(this, TMessageKind::Error, kNoFiscalNumber, TMessageButtons::Ok);
+      if (done) done(outcome);
+    });
+  } catch (const std::exception&) {
+    // No thread could be started: nothing runs, the window stays as it was.
+    run_.reset();
+    jobRunning_ = false;
+    return false;
   }
+  return true;
 }
 
-}  // namespace
+JobKind TfMain::LastJobKind() const { return run_ ? run_->Engine().LastJobKind() : JobKind(0); }
 
-void TfMain::StartUpload(JobKind kind, DocumentTable& table, RowSelection selection) {
-  if (registerMenu_ != nullptr) registerMenu_->RegisterChanging(table.Kind());
-  ReplaceHeldJob(uploadJob_, jobRunning_,
-                 [&] { return std::make_unique<TLoadThread>(kind, SetupFor(table, std::move(selection))); });
-}
-
-void TfMain::StartDownload(JobKind kind, DocumentTable& table, RowSelection selection) {
-  ReplaceHeldJob(downloadJob_, jobRunning_,
-                 [&] { return std::make_unique<TSaveThread>(kind, SetupFor(table, std::move(selection))); });
-}
-
-void TfMain::StartDelete(RowSelection selection) {
-  if (registerMenu_ != nullptr) registerMenu_->RegisterChanging(tkItems);
-  ReplaceHeldJob(deleteJob_, jobRunning_,
-                 [&] { return std::make_unique<TDelThread>(SetupFor(*tables_[tkItems], std::move(selection))); });
+void TfMain::WaitForOperation() {
+  // All events, the user's too: Stop stays within reach.
+  while (run_ && !run_->Ended()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  if (run_) run_->WaitForEnd();
 }
 
 // ---- Stop
 
 void TfMain::StopJob() {
-  if (registerMenu_ != nullptr && registerMenu_->StopRun()) return;
-  TTransferJob* job = nullptr;
-  switch (tag_) {
-    case kTagUpload: job = uploadJob_.get(); break;
-    case kTagDownload: job = downloadJob_.get(); break;
-    case kTagDelete: job = deleteJob_.get(); break;
-    default: break;
-  }
-  if (job == nullptr) return;
-  job->RequestStop();
-  // The job's last record and its EndJob are carried out meanwhile.
-  job->WaitForEnd();
+  if (!run_ || run_->Ended()) return;
+  run_->RequestStop();
+  // The job's last record, its EndJob and the operation's end are carried out meanwhile.
+  run_->WaitForEnd();
 }
 
-void TfMain::StopRunningJobs() {
-  for (TTransferJob* job : {static_cast<TTransferJob*>(uploadJob_.get()),
-                            static_cast<TTransferJob*>(downloadJob_.get()),
-                            static_cast<TTransferJob*>(deleteJob_.get())}) {
-    if (job == nullptr || job->Ended()) continue;
-    job->RequestStop();
-    job->WaitForEnd();
-  }
-}
+void TfMain::StopRunningJobs() { StopJob(); }
 
 }  // namespace vestok

@@ -5,6 +5,7 @@
 #include <QTranslator>
 
 static void InitVestokIcons() { Q_INIT_RESOURCE(vestok_icons); }
+static void InitVestokTranslations() { Q_INIT_RESOURCE(vestok_translations); }
 
 namespace vestok {
 
@@ -18,7 +19,19 @@ bool InstallQtTranslation(QCoreApplication& app, const QString& folder) {
     }
     delete translator;
   }
-  return false;
+  // Qt has no Romanian of its own here: the program's, built in.
+  return InstallBuiltInQtTranslation(app) != nullptr;
+}
+
+QTranslator* InstallBuiltInQtTranslation(QCoreApplication& app) {
+  InitVestokTranslations();
+  auto* translator = new QTranslator(&app);
+  if (!translator->load(QStringLiteral(":/translations/vestok_qtbase_ro.qm"))) {
+    delete translator;
+    return nullptr;
+  }
+  QCoreApplication::installTranslator(translator);
+  return translator;
 }
 
 QIcon VestokIcon() {

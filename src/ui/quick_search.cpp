@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
+#include <algorithm>
+#include <vector>
 
 #include "ui/table_grid.h"
 #include "ui/table_model.h"
@@ -138,7 +140,11 @@ void TSearchBox::Restore() {
 }
 
 void TSearchBox::MoveTable(std::size_t row) {
-  if (table_.IsOpen() && row < table_.RowCount()) table_.MoveTo(row);
+  if (!table_.IsOpen() || row >= table_.RowCount()) return;
+  table_.MoveTo(row);
+  // The row found is the selection, whether or not it was current already
+  // (a Select all before the search is left behind).
+  if (grid_) grid_->SelectRowAlone(int(row));
 }
 
 bool TSearchBox::ApplyTyped(const QString& typed) {
@@ -326,6 +332,25 @@ bool TQuickSearchPanel::FocusBox(int keyNumber) {
 void TQuickSearchPanel::resizeEvent(QResizeEvent* event) {
   QFrame::resizeEvent(event);
   button_->move(width() - button_->width() - 4, 4);
+}
+
+bool TQuickSearchPanel::focusNextPrevChild(bool next) {
+  std::vector<TSearchBox*> boxes;
+  for (TSearchBox* box : boxes_)
+    if (box != nullptr) boxes.push_back(box);
+  const auto at = std::find(boxes.begin(), boxes.end(), QApplication::focusWidget());
+  if (at == boxes.end()) return QFrame::focusNextPrevChild(next);
+  const std::ptrdiff_t index = (at - boxes.begin()) + (next ? 1 : -1);
+  if (index >= 0 && index < std::ptrdiff_t(boxes.size())) {
+    boxes[std::size_t(index)]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    boxes[std::size_t(index)]->selectAll();
+    return true;
+  }
+  if (grid_ != nullptr && grid_->isEnabled() && grid_->isVisible()) {
+    grid_->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+  }
+  return QFrame::focusNextPrevChild(next);
 }
 
 bool FocusExecute(TQuickSearchPanel* panel, int keyNumber) { return panel && panel->FocusBox(keyNumber); }

@@ -122,6 +122,9 @@ class TQuickSearchPanel : public QFrame {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  // Tab goes from box to box and, past the last one (Shift+Tab past the
+  // first), out of the strip to the page's grid.
+  bool focusNextPrevChild(bool next) override;
 
  private:
   QLabel* caption_ = nullptr;

@@ -22,6 +22,10 @@ TStatusPanel::TStatusPanel(bool elideMiddle, QWidget* parent) : QLabel(parent), 
 void TStatusPanel::SetPanelText(const QString& text) {
   setText(text);
   if (elide_) setToolTip(text);
+  if (grows_ && !elide_) {
+    const int needed = PanelWidthFor(*this, {text});
+    if (needed > minimumWidth()) setFixedWidth(needed);
+  }
   update();
 }
 

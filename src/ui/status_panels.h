@@ -28,6 +28,10 @@ class TStatusPanel : public QLabel {
  public:
   explicit TStatusPanel(bool elideMiddle, QWidget* parent = nullptr);
   void SetPanelText(const QString& text);
+  // A panel that grows: a text wider than the panel widens it (never back),
+  // so that whatever is written there shows whole; the eliding panel beside
+  // it gives up the room.
+  void SetGrowsToFit(bool grows) { grows_ = grows; }
   QSize minimumSizeHint() const override;
   // The text as painted.
   QString ShownText() const;
@@ -37,6 +41,7 @@ class TStatusPanel : public QLabel {
 
  private:
   bool elide_;
+  bool grows_ = false;
 };
 
 // The width a panel needs to show each of `texts` whole in `panel`'s font.

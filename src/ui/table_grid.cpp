@@ -51,19 +51,26 @@ DocumentTable& TTableGrid::Table() const { return model_->Table(); }
 bool TTableGrid::ReadOnly() const { return model_->ReadOnly(); }
 
 void TTableGrid::SizeColumns() {
-  const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
+  const QFontMetrics metrics = fontMetrics();
+  const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
+  // An integer column shows the widest value a field holds whole.
+  const int integer = metrics.horizontalAdvance(QStringLiteral("-2147483648"));
+  constexpr int kPadding = 8;  // the cell's text margins, a little room and the grid line
   for (int c = 0; c < model_->columnCount(); ++c) {
     const FieldDef& def = Table().Fields()[std::size_t(model_->FieldOfColumn(c))];
     // Room for a typical value, or the title where that is wider.
-    // Texts get room for up to 40 characters (a receipt header line); on the
-    // items page the name and barcode are held to what a register keeps, so
-    // that all eight columns fit a window of 800 pixels.
-    int chars = def.type == FieldType::Float ? 8 : 5;
-    if (def.type == FieldType::Text) chars = std::clamp(def.width, 8, 40);
-    if (Table().Kind() == tkItems && def.type == FieldType::Text) chars = std::min(chars, 20);
-    if (model_->IsPriceTypeColumn(c)) chars = 8;
-    const int title = fontMetrics().horizontalAdvance(model_->headerData(c, Qt::Horizontal).toString());
-    setColumnWidth(c, std::max(chars * digit, title) + 16);
+    // Texts get room for up to 40 characters (a receipt header line). On the
+    // items page, so that all eight columns fit a window of 800 pixels, the
+    // name has room for about the 20 characters a register keeps (letters
+    // are narrower than digits) and the barcode for the 13 digits of an
+    // EAN-13 code.
+    int room = def.type == FieldType::Float ? 8 * digit : integer;
+    if (def.type == FieldType::Text) room = std::clamp(def.width, 8, 40) * digit;
+    if (Table().Kind() == tkItems && def.type == FieldType::Text)
+      room = (def.name == "Barcode" ? 13 : 17) * digit;
+    if (model_->IsPriceTypeColumn(c)) room = 8 * digit;
+    const int title = metrics.horizontalAdvance(model_->headerData(c, Qt::Horizontal).toString());
+    setColumnWidth(c, std::max(room, title) + kPadding);
   }
 }
 
@@ -106,13 +113,32 @@ void TTableGrid::OnTableCurrentChanged(int row) {
   if (row < 0 || row >= model_->rowCount()) return;
   const QModelIndex now = currentIndex();
   if (now.isValid() && now.row() == row) return;
+  // A record made current from outside the grid (a quick search, a job)
+  // becomes the selection, as a click or an arrow key would make it: the
+  // selective actions and Ctrl+Delete act on the rows shown highlighted.
+  // The table is there already: the view's move must not move it again.
   following_ = true;
-  const int column = now.isValid() ? now.column() : 0;
-  // A record made current from outside the grid (a quick search) becomes the
-  // selection, as a click or an arrow key would make it: the selective
-  // actions and Ctrl+Delete act on the rows shown highlighted.
-  selectionModel()->setCurrentIndex(model_->index(row, column), CurrentRowSelection());
+  SelectRowAlone(row);
   following_ = false;
+}
+
+void TTableGrid::SelectRowAlone(int row) {
+  if (row < 0 || row >= model_->rowCount() || model_->columnCount() == 0) return;
+  const QModelIndex now = currentIndex();
+  const int column = now.isValid() ? now.column() : 0;
+  movedByProgram_ = true;
+  // Through the view rather than its selection model: the view then also
+  // takes the row as the anchor that Shift+arrow and Shift+click extend
+  // from, instead of the row clicked before the move.
+  setCurrentIndex(model_->index(row, column));
+  movedByProgram_ = false;
+}
+
+QItemSelectionModel::SelectionFlags TTableGrid::selectionCommand(const QModelIndex& index,
+                                                                 const QEvent* event) const {
+  // A move by the program ignores the keys held down at that moment.
+  if (movedByProgram_) return CurrentRowSelection();
+  return QTableView::selectionCommand(index, event);
 }
 
 void TTableGrid::FinishEditing() {

@@ -48,12 +48,18 @@ class TTableGrid : public QTableView {
   // How the grid selects a row it makes current for the table: that row
   // alone, whole.
   static QItemSelectionModel::SelectionFlags CurrentRowSelection();
+  // Makes `row` current and the only selected row, also when it is current
+  // already, and the start of a later Shift extension: what a quick search
+  // that lands on a row, or any other move by the program, does.
+  void SelectRowAlone(int row);
   // The picture shown over the rows while the table's refreshing is suspended
   // (nullptr before the first suspension, hidden outside one).
   QLabel* FrozenRows() const { return frozen_; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                       const QEvent* event = nullptr) const override;
 
  private:
   void OnViewRowChanged(const QModelIndex& current, const QModelIndex& previous);
@@ -66,6 +72,7 @@ class TTableGrid : public QTableView {
   TFieldDelegate* delegate_ = nullptr;
   IDialogs& dialogs_;
   bool following_ = false;
+  bool movedByProgram_ = false;  // SelectRowAlone is at work
   QLabel* frozen_ = nullptr;  // the view is being moved to the table's record
 };
 

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "cli/cli_support.h"
+#include "program_version.h"
 
 namespace vestok::cli_test {
 namespace {
@@ -67,6 +68,8 @@ TEST_F(CliTest, EachCommandEndsWithTheStatusOfWhatHappened) {
         {"download", "plu", Path("p.csv")},
         {"upload", "items"},
         {"fiscal", "--speed", "fast"},
+        {"download", "items", "-", "--json"},
+        {"fiscal", "--logic", "--json"},
         {"frobnicate"}}) {
     std::vector<std::string> a = args;
     a.insert(a.end(), {"--port", port});
@@ -77,6 +80,9 @@ TEST_F(CliTest, EachCommandEndsWithTheStatusOfWhatHappened) {
   r = Run({"--help"});
   EXPECT_EQ(r.Status, 0);
   EXPECT_TRUE(Has(r.Out, "130")) << r.Out;
+  r = Run({"--version"});
+  EXPECT_EQ(r.Status, 0);
+  EXPECT_EQ(r.Out, "vestok-cli " VESTOK_VERSION "\n");
 }
 
 TEST_F(CliTest, DeleteItemsDeletesTheFilesCodesOrEveryItemOfTheRegister) {

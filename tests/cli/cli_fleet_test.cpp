@@ -57,5 +57,32 @@ TEST_F(CliTest, PlanRunsEachLineOnItsPortAndEndsWithTheWorstStatus) {
   EXPECT_FALSE(std::filesystem::exists(Path("x.csv")));  // nothing runs
 }
 
+// A plan as a spreadsheet saves it (a UTF-8 mark, a file name with a comma
+// and quotes) runs; a line whose download could not be saved is refused before
+// any register is asked, with the status of a file, and the others still run.
+TEST_F(CliTest, APlanLineWhoseFolderIsMissingIsRefusedBeforeAnyRegisterIsAsked) {
+  EcrSimulator& sim = StartSim({Register(1, 2), Register(2, 2)});
+  const std::string a = sim.SlavePath();
+  const std::string odd = Path("casa 1, \"raion\".csv");
+  WriteFile(Path("plan.csv"), "\xEF\xBB\xBFport,logic,variant,command,table,file\r\n" + a +
+                                  ",1,A,download,items,\"" + Path("casa 1, \"\"raion\"\".csv") + "\"\r\n" + a +
+                                  ",2,A,download,items," + Path("lipsa/r2.csv") + "\r\n");
+  auto r = Run({"fleet", Path("plan.csv")});
+  EXPECT_EQ(r.Status, 4) << r.Err;
+  EXPECT_EQ(Lines(ReadFile(odd)).size(), 3u) << r.Err;
+  EXPECT_TRUE(Has(r.Err, a + ":2: Planul, linia 3: fisierul " + Path("lipsa/r2.csv") + " nu poate fi salvat: dosarul " +
+                             Path("lipsa") + " nu exista; linia nu a fost rulata\n"))
+      << r.Err;
+  EXPECT_FALSE(Has(r.Err, a + ":2: Descarcare")) << r.Err;
+  EXPECT_TRUE(Lines(r.Out).at(2).ends_with(" 4")) << r.Out;
+
+  // The events of the refused line: its start, its error and its summary.
+  r = Run({"fleet", Path("plan.csv"), "--json"});
+  std::vector<std::string> events;
+  for (const std::string& l : Lines(r.Out))
+    if (Has(l, "\"register\":\"" + a + ":2\"")) events.push_back(l.substr(10, l.find('"', 10) - 10));
+  EXPECT_EQ(events, (std::vector<std::string>{"start", "error", "summary"})) << r.Out;
+}
+
 }  // namespace
 }  // namespace vestok::cli_test

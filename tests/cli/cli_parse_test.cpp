@@ -51,6 +51,49 @@ TEST(CliParse, OverridesNumbersAndLogicRangesReachTheRequest) {
     EXPECT_THROW(ParseCommandLine(Words(bad)), UsageError) << bad;
 }
 
+// The habits of the usual command-line tools: --opt=value, short forms
+// grouped or with the value attached, "--" ending the options, "-" as a file,
+// and a missing value named instead of the next option taken for it.
+TEST(CliParse, TheUsualConventionsHoldAndAMissingValueIsNamed) {
+  TCliRequest r = ParseCommandLine({"-jp/dev/ttyUSB1", "upload", "-s", "9600", "items", "--logic=3", "-",
+                                    "--numbers=2,4", "--variant=S", "-c", "my.ini"});
+  EXPECT_TRUE(r.Json);
+  EXPECT_EQ(*r.Port, "/dev/ttyUSB1");
+  EXPECT_EQ(*r.Speed, 9600);
+  EXPECT_EQ(*r.LogicNo, 3);
+  EXPECT_EQ(r.File, "-");
+  EXPECT_EQ(*r.Numbers, (std::vector<std::int32_t>{2, 4}));
+  EXPECT_EQ(r.Variant, 1);
+  EXPECT_EQ(r.ConfigPath, "my.ini");
+  r = ParseCommandLine({"--port", "COM2", "upload", "--", "items", "--json"});  // a file named "--json"
+  EXPECT_EQ(r.File, "--json");
+  EXPECT_FALSE(r.Json);
+  EXPECT_EQ(ParseCommandLine({"fiscal", "--version", "--port"}).Command, TCommand::Version);
+  EXPECT_EQ(ParseCommandLine({"-h", "--bogus"}).Command, TCommand::Help);
+
+  const auto message = [](std::vector<std::string> args) {
+    try {
+      ParseCommandLine(args);
+    } catch (const UsageError& e) {
+      return std::string(e.what());
+    }
+    return std::string("(accepted)");
+  };
+  EXPECT_EQ(message({"fiscal", "--port", "--json"}), "Lipseste valoarea pentru --port");
+  EXPECT_EQ(message({"fiscal", "-p", "-j"}), "Lipseste valoarea pentru -p");
+  EXPECT_EQ(message({"fiscal", "--speed"}), "Lipseste valoarea pentru --speed");
+  EXPECT_EQ(message({"fiscal", "--logic", "-3"}), "Numarul logic trebuie sa fie intre 1 si 99");  // a value
+  EXPECT_EQ(message({"fiscal", "--config="}), "Lipseste valoarea pentru --config");
+  EXPECT_EQ(message({"fiscal", "--json=yes"}), "Optiunea --json nu primeste o valoare");
+  EXPECT_EQ(message({"fiscal", "--frobnicate=1"}), "Optiune necunoscuta: --frobnicate");
+  EXPECT_EQ(message({"fiscal", "-x"}), "Optiune necunoscuta: -x");
+  // "-" as the output carries the table: no events beside it; a folder is never "-".
+  EXPECT_NE(message({"download", "items", "-", "-j"}), "(accepted)");
+  EXPECT_EQ(message({"upload", "items", "-", "-j"}), "(accepted)");
+  EXPECT_NE(message({"backup", "-"}), "(accepted)");
+  EXPECT_NE(message({"restore", "-"}), "(accepted)");
+}
+
 TEST(CliParse, PlanLinesTakeTheBaseSettingsAndBadLinesAreNamed) {
   TLinkSettings base;
   base.Speed = 9600;
@@ -69,8 +112,16 @@ TEST(CliParse, PlanLinesTakeTheBaseSettingsAndBadLinesAreNamed) {
   EXPECT_EQ(plan[1].Setup.Command, TCommand::DeleteItems);
   EXPECT_EQ(plan[1].Setup.File, "");
 
+  // As a spreadsheet saves it: a UTF-8 mark, quoted commas, doubled quotes.
+  const auto saved = ParsePlan("\xEF\xBB\xBFport,logic,variant,command,table,file\r\n"
+                               "COM1,2,A,download,items,\"casa 2, \"\"raion\"\".csv\"\r\n",
+                               base);
+  ASSERT_EQ(saved.size(), 1u);
+  EXPECT_EQ(saved[0].Setup.File, "casa 2, \"raion\".csv");
+  EXPECT_EQ(saved[0].LineNo, 2);
+
   for (const char* bad : {"COM1,0,A,fiscal", "COM1,1,X,fiscal", "COM1,1,A,download,items", "COM1,1,A,format",
-                          "COM1,1,S,upload,settings,f.csv", "COM1,1", ",1,A,fiscal"}) {
+                          "COM1,1,S,upload,settings,f.csv", "COM1,1", ",1,A,fiscal", "COM1,1,A,download,items,-"}) {
     try {
       ParsePlan(std::string("COM1,1,A,fiscal\n") + bad, base);
       ADD_FAILURE() << bad;
@@ -92,7 +143,7 @@ TEST(FleetExamples, TheExamplePlanParsesAndTheSchedulerFilesAreWellFormed) {
   EXPECT_GE(ParsePlan(ReadExample("plan.csv"), TLinkSettings{}).size(), 3u);
 
   // The cron line: five time fields, then the command.
-  const std::string cron = ReadExample("vestok-cli.cron");
+  const std::string cron = ReadExample("cron.d/vestok-cli");
   bool found = false;
   std::istringstream lines(cron);
   for (std::string l; std::getline(lines, l);) {

@@ -9,12 +9,6 @@ namespace {
 
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-const std::string kItemsHead =
-    "\"PLUCode\",\"ItemName\",\"VAT\",\"Barcode\",\"Price\",\"PriceType\",\"Stand\",\"Group\",\"Dummy\",\r\n";
-
-std::string ItemRow(int plu, const std::string& name, const std::string& price) {
-  return "\"" + std::to_string(plu) + "\",\"" + name + "\",\"1\",\"\",\"" + price + "\",\"0\",\"1\",\"1\",,\r\n";
-}
 
 class CliSafeTest : public CliTest {
  protected:
@@ -45,9 +39,20 @@ TEST_F(CliSafeTest, SettingsAreSavedWhereTheWindowReadsThemAndARefusedWriteSaysW
   ASSERT_EQ(r.Status, 0) << r.Err;
   r = Run({"settings"});
   EXPECT_EQ(r.Status, 0) << r.Err;
-  // Saved: port, speed, logical number, cable; RetryCmd kept as the file had it.
-  EXPECT_EQ(r.Out, "Port=/dev/ttyUSB3\nBaud=9600\nLogicNo=4\nCableLen=7\nRetryCmd=2\nRetryByte=3\nCheckReply=1\n");
+  // Saved: port, speed, logical number, cable; RetryCmd kept as the file had
+  // it. Printed as the file holds them, the readable forms in comments.
+  EXPECT_EQ(r.Out, "[Communication]\nPort=/dev/ttyUSB3\n; 9600 bit/s\nBaud=4\nLogicNo=4\n; 70 ms de asteptare\n"
+                   "CableLen=7\nTestCmd=999999\nTestByte=1000\nRetryCmd=2\nRetryByte=3\nCheckReply=1\n");
   EXPECT_TRUE(Has(ReadFile(Path("test.ini")), "RetryCmd=2")) << ReadFile(Path("test.ini"));
+  // What is printed, pasted into a settings file, gives the same settings.
+  WriteFile(Path("pasted.ini"), r.Out);
+  EXPECT_EQ(Run({"settings", "--config", Path("pasted.ini")}).Out, r.Out);
+  r = Run({"settings", "--port", "COM12", "--speed", "19200"});
+  EXPECT_TRUE(Has(r.Out, "; COM12\nPort=12\n; 19200 bit/s\nBaud=8\n")) << r.Out;
+  // A speed the file cannot hold is not saved as another one.
+  r = Run({"settings", "--speed", "1200", "--save"});
+  EXPECT_EQ(r.Status, 64);
+  EXPECT_TRUE(Has(ReadFile(Path("test.ini")), "Baud=4")) << ReadFile(Path("test.ini"));
 
   r = Run({"settings", "--port", "LPTX", "--save"});
   EXPECT_EQ(r.Status, 4);

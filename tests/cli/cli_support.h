@@ -14,6 +14,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -37,6 +38,13 @@ inline std::string ReadFile(const std::filesystem::path& p) {
 
 inline void WriteFile(const std::filesystem::path& p, const std::string& text) {
   std::ofstream(p, std::ios::binary) << text;
+}
+
+inline const std::string kItemsHead =
+    "\"PLUCode\",\"ItemName\",\"VAT\",\"Barcode\",\"Price\",\"PriceType\",\"Stand\",\"Group\",\"Dummy\",\r\n";
+
+inline std::string ItemRow(int plu, const std::string& name, const std::string& price) {
+  return "\"" + std::to_string(plu) + "\",\"" + name + "\",\"1\",\"\",\"" + price + "\",\"0\",\"1\",\"1\",,\r\n";
 }
 
 class CliTest : public ::testing::Test {
@@ -77,22 +85,49 @@ class CliTest : public ::testing::Test {
     return r;
   }
 
+  // Where the program's standard output and error go instead of the files
+  // stdout.txt and stderr.txt (a descriptor of the test's: a pipe, a pty,
+  // /dev/full), and variables set in its environment ("TERM=dumb").
+  struct TStreams {
+    int Out = -1, Err = -1;
+    std::vector<std::string> Env;
+  };
+
   // Runs vestok-cli with the test's configuration; `during` (if given) runs
   // once the program has started, with its process id.
   TCliOutcome Run(std::vector<std::string> args, const std::function<void(pid_t)>& during = {}) {
+    return RunWith(std::move(args), TStreams{}, during);
+  }
+
+  TCliOutcome RunWith(std::vector<std::string> args, const TStreams& streams,
+                      const std::function<void(pid_t)>& during = {}) {
     args.insert(args.begin(), {VESTOK_CLI_PATH, "--config", Path("test.ini")});
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
+    std::vector<std::string> env = streams.Env;
+    for (char** e = environ; *e; ++e) {
+      const std::string_view var(*e);
+      bool replaced = false;
+      for (const std::string& mine : streams.Env) replaced |= var.starts_with(mine.substr(0, mine.find('=') + 1));
+      if (!replaced) env.emplace_back(var);
+    }
+    std::vector<char*> envp;
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
     const std::string out = Path("stdout.txt"), err = Path("stderr.txt");
+    std::filesystem::remove(out);  // a stream sent elsewhere reads as empty
+    std::filesystem::remove(err);
     posix_spawn_file_actions_t fa;
     posix_spawn_file_actions_init(&fa);
     posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (streams.Out >= 0) posix_spawn_file_actions_adddup2(&fa, streams.Out, 1);
+    else posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (streams.Err >= 0) posix_spawn_file_actions_adddup2(&fa, streams.Err, 2);
+    else posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = 0;
     TCliOutcome outcome;
-    const int spawned = posix_spawn(&pid, VESTOK_CLI_PATH, &fa, nullptr, argv.data(), environ);
+    const int spawned = posix_spawn(&pid, VESTOK_CLI_PATH, &fa, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&fa);
     if (spawned != 0) return outcome;
     if (during) during(pid);

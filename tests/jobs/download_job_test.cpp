@@ -125,6 +125,27 @@ TEST_F(DownloadJob, StopKeepsTheRowsReceivedSoFar) {
   EXPECT_EQ(FirstFields(items), (Lines{"1", "2"}));
 }
 
+TEST_F(DownloadJob, EndsAfterTheLargestRecordNumber) {
+  // Asking past 2147483647 would wrap to the first record again, for ever:
+  // a wrapped request stops the job so that the test fails instead.
+  StartSim();
+  Preload(SimTable::Items, {Item("5"), Item("2147483647")});
+  Preload(SimTable::Operators, {{"2147483646", "ANA", "1"}, {"2147483647", "ION", "2"}});
+  host.onStatus = [this](int panel, const std::string& text) {
+    if (panel == 1 && text.find(": -") != std::string::npos) job->RequestStop();
+  };
+  Download(0, Opened(items));
+  EXPECT_EQ(Commands(), (Lines{"I0;1;", "I0;6;"}));
+  EXPECT_EQ(FirstFields(items), (Lines{"5", "2147483647"}));
+  EXPECT_EQ(log.Lines().back(), "Descarcare articole incheiata fara erori");
+
+  sim->ClearTrace();
+  DocumentTable operators(TableDefinition(tkOperators));
+  Download(4, Opened(operators));
+  EXPECT_EQ(Commands(), (Lines{"R2;1;", "R2;2147483647;"}));
+  EXPECT_EQ(FirstFields(operators), (Lines{"2147483646", "2147483647"}));
+}
+
 TEST_F(DownloadJob, ItemSalesInBothVariants) {
   StartSim();
   Preload(SimTable::Items, {Item("4"), Item("9")});

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "jobs/job_thread.h"
 #include "ecr/window_link.h"
 #include "config/link_settings.h"
 #include "ecr/link_port.h"
@@ -72,15 +73,15 @@ class JobTest : public ::testing::Test {
     return JobSetup{host, mainThread, port, 9600, table, std::move(selection), log, LinkPort};
   }
   void Upload(JobKind kind, DocumentTable& table, RowSelection selection = std::nullopt) {
-    job = std::make_unique<TLoadThread>(kind, Setup(table, std::move(selection)));
+    job = std::make_unique<TJobThread<TLoadThread>>(kind, Setup(table, std::move(selection)));
     job->WaitForEnd();
   }
   void Download(JobKind kind, DocumentTable& table, RowSelection selection = std::nullopt) {
-    job = std::make_unique<TSaveThread>(kind, Setup(table, std::move(selection)));
+    job = std::make_unique<TJobThread<TSaveThread>>(kind, Setup(table, std::move(selection)));
     job->WaitForEnd();
   }
   void Delete(DocumentTable& table, RowSelection selection = std::nullopt) {
-    job = std::make_unique<TDelThread>(Setup(table, std::move(selection)));
+    job = std::make_unique<TJobThread<TDelThread>>(Setup(table, std::move(selection)));
     job->WaitForEnd();
   }
   // Stops the job as the user would, when panel 1 shows `line` for the n-th time.

@@ -83,6 +83,23 @@ TEST_F(UploadJob, NeverAcknowledgedRecordIsSentFourTimesThenReported) {
   EXPECT_EQ(host.panels[1], "Incarcare articole incheiata cu erori");
 }
 
+TEST_F(UploadJob, RefusedAndUnansweredRecordsAreErrorsWhateverTheRegisterKept) {
+  TSimRegister reg;
+  reg.Faults.RefusedRecords = {7};
+  reg.Faults.UnansweredRecords = {40};
+  StartSim(reg);
+  LinkSettings.RetryCmd = 1;
+  Upload(0, items);
+  EXPECT_EQ(log.Lines(), (Lines{"Incarcare articole - start", "Incarcare articol: 12", "Incarcare articol: 7",
+                                "Eroare la incarcare articol: 7", "Incarcare articol: 40",
+                                "Eroare la incarcare articol: 40", "Incarcare articole incheiata cu erori"}));
+  // 7 was refused and is not there; 40 was stored although no answer came.
+  const std::vector<SimRecord> stored = Stored(SimTable::Items);
+  ASSERT_EQ(stored.size(), 2u);
+  EXPECT_EQ(stored[0][0], "12");
+  EXPECT_EQ(stored[1][0], "40");
+}
+
 TEST_F(UploadJob, SilentRegisterGivesOneErrorPerRecord) {
   TSimRegister reg;
   reg.Faults.Silent = true;

@@ -6,6 +6,7 @@
 
 #include <chrono>
 
+#include "jobs/job_thread.h"
 #include "ecr/window_link.h"
 #include "jobs/job_fixture.h"
 
@@ -67,7 +68,7 @@ TEST_F(VanishedPort, DownloadOfAllEndsAfterTheRecordInHandKeepingTheRowsReceived
   StartSim();
   Preload(SimTable::Items, {Item("1"), Item("2"), Item("3"), Item("4"), Item("5")});
   VanishAt("Descarcare articol: 3");
-  RunBounded(std::make_unique<TSaveThread>(0, Setup(Opened(items))));
+  RunBounded(std::make_unique<TJobThread<TSaveThread>>(0, Setup(Opened(items))));
   EXPECT_EQ(LogFrom("Descarcare articol: 3"),
             (Lines{"Descarcare articol: 3", "Eroare la descarcare articol: 3", "Descarcare articole incheiata cu erori"}));
   EXPECT_EQ(FirstFields(items), (Lines{"1", "2"}));
@@ -78,7 +79,7 @@ TEST_F(VanishedPort, DeleteOfAllEndsInsteadOfRetryingTheSameRowForEver) {
   Opened(items);
   for (int i = 1; i <= 5; ++i) AddRow(items, {std::to_string(i)});
   VanishAt("Stergere articol: 3");
-  RunBounded(std::make_unique<TDelThread>(Setup(items)));
+  RunBounded(std::make_unique<TJobThread<TDelThread>>(Setup(items)));
   EXPECT_EQ(LogFrom("Stergere articol: 3"),
             (Lines{"Stergere articol: 3", "Eroare la stergere articol: 3", "Stergere articole incheiata cu erori"}));
   EXPECT_EQ(FirstFields(items), (Lines{"3", "4", "5"}));
@@ -89,7 +90,7 @@ TEST_F(VanishedPort, UploadEndsWithAnErrorInsteadOfPassingOverTheRestInSilence) 
   Opened(items);
   for (int i = 1; i <= 50; ++i) AddRow(items, {std::to_string(i), "N"});
   VanishAt("Incarcare articol: 3");
-  RunBounded(std::make_unique<TLoadThread>(0, Setup(items)));
+  RunBounded(std::make_unique<TJobThread<TLoadThread>>(0, Setup(items)));
   EXPECT_EQ(LogFrom("Incarcare articol: 3"),
             (Lines{"Incarcare articol: 3", "Eroare la incarcare articol: 3", "Incarcare articole incheiata cu erori"}));
 }
@@ -101,7 +102,7 @@ TEST_F(VanishedPort, SelectionJobsEndToo) {
   const RowSelection all = std::vector<Bookmark>{items.BookmarkAt(0), items.BookmarkAt(1), items.BookmarkAt(2),
                                                  items.BookmarkAt(3)};
   VanishAt("Stergere articol: 2");
-  RunBounded(std::make_unique<TDelThread>(Setup(items, all)));
+  RunBounded(std::make_unique<TJobThread<TDelThread>>(Setup(items, all)));
   EXPECT_EQ(LogFrom("Stergere articol: 2"),
             (Lines{"Stergere articol: 2", "Eroare la stergere articol: 2", "Stergere articole incheiata cu erori"}));
   EXPECT_EQ(FirstFields(items), (Lines{"2", "3", "4"}));

@@ -17,6 +17,7 @@
 #include <sstream>
 
 #include "monitor/link_monitor.h"
+#include "ui/window_monitor.h"
 #include "tables/table_file.h"
 #include "ui/line_monitor.h"
 #include "ui/pc_communication_dialog.h"
@@ -52,7 +53,7 @@ class LineMonitorWindowTest : public test::WindowTransferTest {
   }
   // Each line as its trace text, once the window has taken what came.
   static std::vector<std::string> Shown(TfLineMonitor* monitor) {
-    TLinkMonitor::Instance().Drain();
+    WindowLinkMonitor().Drain();
     monitor->TakeLines();
     std::vector<std::string> out;
     std::istringstream text(monitor->LinesText(false).toStdString());
@@ -105,8 +106,28 @@ TEST_F(LineMonitorWindowTest, ShowsTheFramesOfTheQueryAndOfAOneRecordUploadInOrd
   EXPECT_EQ(c[3], "1");
   EXPECT_EQ(c[4].rfind("W0;1;P\xC3\xA2INE ALB\xC4\x83 500G;", 0), 0u) << command;  // shown in UTF-8
 
+  // The window names the kinds and checks in Romanian (the saved lines keep
+  // the trace's tokens), and its columns show them whole in a window that
+  // fits a screen of 800 x 600.
+  QAbstractItemModel* shown = monitor->View()->model();
+  QStringList kinds, checks;
+  for (int r = 0; r < shown->rowCount(); ++r) {
+    kinds << shown->index(r, TMonitorModel::ColKind).data().toString();
+    checks << shown->index(r, TMonitorModel::ColCheck).data().toString();
+  }
+  for (const char* word : {"deschidere", "golire", "deselectare", "selectare", "raspuns", "confirmare", "comanda"})
+    EXPECT_TRUE(kinds.contains(word)) << word;
+  EXPECT_TRUE(checks.contains("corect"));
+  for (const char* token : {"reply", "ack", "command", "purge", "ok"})
+    EXPECT_FALSE(kinds.contains(token) || checks.contains(token)) << token;
+  EXPECT_LE(monitor->width(), 800);
+  EXPECT_LE(monitor->height(), 600);
+  const QFontMetrics metrics = monitor->View()->fontMetrics();
+  for (int c : {TMonitorModel::ColDirection, TMonitorModel::ColKind, TMonitorModel::ColCheck})
+    for (int r = 0; r < shown->rowCount(); ++r)
+      EXPECT_LT(metrics.horizontalAdvance(shown->index(r, c).data().toString()), monitor->View()->columnWidth(c));
   // Filtered by kind, the view holds the commands only.
-  monitor->cbKind->setCurrentIndex(monitor->cbKind->findText("command"));
+  monitor->cbKind->setCurrentIndex(monitor->cbKind->findText("comanda"));
   EXPECT_EQ(monitor->View()->model()->rowCount(), 1);
   // Saved, the file holds what is shown, as the trace file would.
   dialogs.QueueFileName(dir.filePath("monitor.txt"));
@@ -160,6 +181,8 @@ TEST_F(LineMonitorWindowTest, APortWithoutPermissionShowsTheReason) {
   if (root) setfsuid(65534);
   dialogs.QueueAnswer(TMessageAnswer::Yes);
   window->aImportAll->trigger();
+  // The query runs on this thread, handed over by the engine's.
+  ASSERT_TRUE(test::ServeUntil([this] { return window->LastRun() != nullptr && window->LastRun()->Ended(); }));
   if (root) setfsuid(0);
   chmod(port.c_str(), before.st_mode & 07777);
 
@@ -237,10 +260,9 @@ TEST_F(LineMonitorWindowTest, WritesAScreenshotWhenAsked) {
   StartSim();
   ShowWindow();
   TfLineMonitor* monitor = OpenMonitor();
-  monitor->resize(1100, 520);
   window->ShowTablePage(tkOperators);
   RunConfirmed(window->aImportAll);
-  TLinkMonitor::Instance().Drain();
+  WindowLinkMonitor().Drain();
   monitor->TakeLines();
   monitor->View()->selectRow(monitor->Model()->rowCount() - 8);
   QApplication::processEvents();

@@ -15,6 +15,12 @@
 namespace vestok {
 namespace {
 
+// The monitor of the tests' link, as the window keeps one for its own.
+TLinkMonitor& TestMonitor() {
+  static TLinkMonitor monitor;
+  return monitor;
+}
+
 class TCollect final : public ILinkMonitorSink {
  public:
   void MonitorLines(const std::vector<TMonitorLine>& lines) override {
@@ -22,7 +28,7 @@ class TCollect final : public ILinkMonitorSink {
     all.insert(all.end(), lines.begin(), lines.end());
   }
   std::vector<TMonitorLine> Lines() {
-    TLinkMonitor::Instance().Drain();
+    TestMonitor().Drain();
     std::lock_guard lock(mutex);
     return all;
   }
@@ -34,12 +40,12 @@ class LinkMonitorTest : public SimLineTest {
  protected:
   void SetUp() override {
     SimLineTest::SetUp();
-    TLinkMonitor::Instance().Attach(LinkPort);
-    TLinkMonitor::Instance().AddSink(&sink);
+    TestMonitor().Attach(LinkPort);
+    TestMonitor().AddSink(&sink);
   }
   void TearDown() override {
-    TLinkMonitor::Instance().RemoveSink(&sink);
-    TLinkMonitor::Instance().Detach(LinkPort);
+    TestMonitor().RemoveSink(&sink);
+    TestMonitor().Detach(LinkPort);
     SimLineTest::TearDown();
   }
   TCollect sink;
@@ -72,7 +78,7 @@ TEST_F(LinkMonitorTest, APortThatIsMissingIsReportedWithItsReason) {
   EXPECT_EQ(lines[0].Kind, TMonitorKind::Open);
   EXPECT_EQ(lines[1].Kind, TMonitorKind::Error);
   EXPECT_EQ(lines[1].Text, "portul nu exista (dispozitivul lipseste sau nu este conectat)");
-  EXPECT_EQ(TLinkMonitor::Instance().LastFailure(),
+  EXPECT_EQ(TestMonitor().LastFailure(),
             "Portul /dev/vestok-no-such-port nu poate fi deschis: " + lines[1].Text);
 }
 
@@ -87,7 +93,7 @@ TEST_F(LinkMonitorTest, ALinkTestWhoseCableIsPulledNamesTheLoss) {
   hooks.CountersChanged = [&](const TLinkTestCounters& c) {
     if (c.BlocksSent == 2 && pty.master >= 0) pty.CloseMaster();
   };
-  TLinkMonitor::Instance().ClearLastFailure();
+  TestMonitor().ClearLastFailure();
   std::thread worker([&] { RunLinkTest(LinkPort, setup, hooks); });
   worker.join();
   int errors = 0, selects = 0;
@@ -101,7 +107,7 @@ TEST_F(LinkMonitorTest, ALinkTestWhoseCableIsPulledNamesTheLoss) {
   EXPECT_EQ(selects, 2);
   EXPECT_GE(errors, 1);
   EXPECT_LE(errors, 3);  // one line for the loss, not one per failed call
-  EXPECT_EQ(TLinkMonitor::Instance().LastFailure(),
+  EXPECT_EQ(TestMonitor().LastFailure(),
             "Legatura cu casa de marcat s-a pierdut: dispozitivul a disparut in timpul lucrului (cablu sau adaptor "
             "scos)");
 }

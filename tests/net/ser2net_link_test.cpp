@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 
+#include "jobs/job_thread.h"
 #include "ecr/window_link.h"
 #include "ecr/fiscal_number.h"
 #include "jobs/job_fixture.h"
@@ -188,7 +189,7 @@ TEST_P(NetLink, ASlowLineBehindAFastNetworkIsWaitedFor) {
   DocumentTable items(TableDefinition(tkItems));
   Opened(items);
   AddRow(items, {"1", "ARTICOL CU NUME LUNG", "1", "5941234567890", "1.00", "0", "1", "1"});
-  job = std::make_unique<TLoadThread>(0, JobSetup{host, mainThread, port, 1200, items, std::nullopt, log, LinkPort});
+  job = std::make_unique<TJobThread<TLoadThread>>(0, JobSetup{host, mainThread, port, 1200, items, std::nullopt, log, LinkPort});
   job->WaitForEnd();
   EXPECT_EQ(log.Lines().back(), "Incarcare articole incheiata fara erori");
   EXPECT_EQ(Commands().size(), 1u);

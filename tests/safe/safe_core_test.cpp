@@ -3,7 +3,9 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "engine/engine.h"
 #include "jobs/job_fixture.h"
+#include "safe/backup_check.h"
 #include "safe/exchange_store.h"
 #include "safe/register_backup.h"
 #include "safe/table_compare.h"
@@ -28,7 +30,23 @@ class SafeTest : public JobTest {
     JobTest::TearDown();
     fs::remove_all(dir);
   }
-  TTableRun::Link Link() { return {host, mainThread, port, 9600, log, LinkPort}; }
+  // Answers every question yes and leaves rows with errors out, as a command line does.
+  struct TYesFace final : IEngineEvents, IEngineQuestions {
+    void Event(const TEngineEvent& e) override { events.push_back(e); }
+    TRowsWithErrors RowsWithErrors(const std::vector<std::string>&) override { return TRowsWithErrors::SendGood; }
+    void CheckWarnings(const std::vector<std::string>&) override {}
+    bool Confirm(TQuestion, const std::string&) override { return true; }
+    std::vector<TEngineEvent> events;
+  };
+  std::unique_ptr<TEngine> Engine(int variant) {
+    LinkSettings.PortName = port;
+    LinkSettings.Speed = 9600;
+    TEngineOptions options;
+    options.Variant = variant;
+    options.CopyFolder = (dir / "copies").string();
+    return std::make_unique<TEngine>(TEngineLink{host, mainThread, LinkPort, log}, face, face, options);
+  }
+  TYesFace face;
   fs::path dir;
 };
 
@@ -79,10 +97,13 @@ TEST_P(SafeBackup, BackupOfTheSampleRegisterRestoresIntoAnEmptyOne) {
     if (panel == 1) panels.push_back(text);
   };
 
-  TTableRun backupRun(Link(), kBackupTexts);
-  const BackupOutcome backup = RunBackup(backupRun, dir.string(), variant, "RO1234567", 1, port);
-  ASSERT_TRUE(backup.Ok) << backupRun.Verdict();
+  const TOutcome backup = Engine(variant)->Backup((dir / "backup").string());
+  ASSERT_EQ(backup.Kind, TOutcomeKind::Done) << log.Lines().back();
   const std::vector<TableKind> tables = DownloadableTables(variant);
+  // One verdict for the whole run, the start of each table's download beside it.
+  EXPECT_EQ(std::count_if(face.events.begin(), face.events.end(),
+                          [](const TEngineEvent& e) { return e.Kind == TEventKind::Verdict; }),
+            1);
   EXPECT_EQ(log.Lines().front(), "Salvare completa casa - start");
   EXPECT_EQ(log.Lines().back(), "Salvare completa casa incheiata fara erori");
   EXPECT_EQ(std::count(log.Lines().begin(), log.Lines().end(), "Descarcare articole - start"),
@@ -91,6 +112,7 @@ TEST_P(SafeBackup, BackupOfTheSampleRegisterRestoresIntoAnEmptyOne) {
   EXPECT_TRUE(std::any_of(panels.begin(), panels.end(),
                           [&](const std::string& p) { return p.rfind(firstProgress, 0) == 0; }));
 
+  dir /= "backup";
   const std::optional<RegisterInfo> info = ReadRegisterInfo(dir.string());
   ASSERT_TRUE(info);
   EXPECT_EQ(info->FiscalNumber, "RO1234567");
@@ -115,9 +137,13 @@ TEST_P(SafeBackup, BackupOfTheSampleRegisterRestoresIntoAnEmptyOne) {
   StartSim({}, simVariant);
   RestorePlan plan = PlanRestore(dir.string(), variant);
   EXPECT_EQ(plan.Tables.size(), UploadableTables(variant).size());
-  TTableRun restoreRun(Link(), kRestoreTexts);
-  RunRestore(restoreRun, plan, variant);
-  EXPECT_EQ(restoreRun.Verdict(), "Restaurare casa incheiata fara erori");
+  // What a backup writes passes its check, which plans the same tables.
+  const BackupCheck check = CheckBackup(dir.string(), variant);
+  ASSERT_TRUE(check.Sound()) << check.Reasons.front();
+  ASSERT_EQ(check.Plan.Tables.size(), plan.Tables.size());
+  EXPECT_EQ(check.Plan.Records(), plan.Records());
+  EXPECT_EQ(Engine(variant)->Restore(dir.string()).Kind, TOutcomeKind::Done);
+  EXPECT_EQ(log.Lines().back(), "Restaurare casa incheiata fara erori");
   for (TableKind k : UploadableTables(variant)) {
     DocumentTable back{TableDefinition(k)};
     Opened(back);
@@ -164,7 +190,9 @@ TEST_F(SafeTest, OnlyTheChangedRowsGoOnTheWire) {
   EXPECT_EQ(withRegister.Changed[1].Fields, (std::vector<int>{1}));
 
   DocumentTable copy{TableDefinition(tkItems)};
-  ASSERT_EQ(store.Load(id, tkItems, copy), std::optional<std::time_t>(1000));
+  const CopyStatus status = store.Load(id, tkItems, copy, 2000);
+  ASSERT_EQ(status.State, CopyState::Present);
+  ASSERT_EQ(status.When, 1000);
   const std::vector<std::size_t> rows = CompareTables(100, items, copy, ReferenceForm::AsSent).RowsToSend();
   ASSERT_EQ(rows, withRegister.RowsToSend());
 
@@ -176,6 +204,80 @@ TEST_F(SafeTest, OnlyTheChangedRowsGoOnTheWire) {
                                "W0;31;31;NOU;1.00;0;1;2;1;0;0;0;0;"}));
   ApplyRowsToCopy(copy, items, rows);
   EXPECT_TRUE(CompareTables(100, items, copy, ReferenceForm::AsSent).Same());
+}
+
+TEST_F(SafeTest, TheCopyHoldsWhatTheRegisterHoldsAsFarAsKnownAndNoMore) {
+  TExchangeStore store((dir / "data").string());
+  const RegisterId id{"RO1", 1};
+  DocumentTable items{TableDefinition(tkItems)};
+  Opened(items);
+  for (const char* plu : {"5", "6", "7", "8"})
+    AddRow(items, {plu, std::string("ART") + plu, "1", "", "1", "0", "1", "1", ""});
+  ASSERT_TRUE(store.Keep(id, items, 1000));
+  DocumentTable copy{TableDefinition(tkItems)};
+  const CopyStatus future = store.Load(id, tkItems, copy, 999);
+  EXPECT_EQ(future.State, CopyState::Future);
+  EXPECT_FALSE(std::optional<std::time_t>(future));
+  EXPECT_EQ(copy.RecordCount(), 0u);
+  EXPECT_EQ(CopyStatusLine(future).rfind("Copia ultimului schimb cu aceasta casa poarta o ora viitoare (", 0), 0u);
+
+  EXPECT_FALSE(store.Amend(id, tkItems, [](DocumentTable&) {}, 999));  // the future copy is dropped
+  EXPECT_EQ(store.Load(id, tkItems, copy, 999).State, CopyState::None);
+  EXPECT_TRUE(store.Amend(id, tkItems, [](DocumentTable&) { FAIL() << "no copy to amend"; }, 1000));
+  // From nothing, a whole upload of which every row was acknowledged.
+  ASSERT_TRUE(store.Amend(id, tkItems, [&](DocumentTable& c) {
+    ApplyUploadToCopy(c, items, {0, 1, 2, 3}, {});
+  }, 1000, true));
+
+  // A delete removed 6; an upload: 5 acknowledged with a new price, 7 sent
+  // but never acknowledged (the register may hold either), 8 not sent.
+  ASSERT_TRUE(store.Amend(id, tkItems, [](DocumentTable& c) { RemoveRecordsFromCopy(c, {6}); }, 1100));
+  items.SetTextAt(0, 4, "2.5");
+  items.SetTextAt(2, 4, "3.5");
+  items.SetTextAt(3, 4, "4.5");
+  ASSERT_TRUE(store.Amend(id, tkItems, [&](DocumentTable& c) {
+    ApplyUploadToCopyByBookmarks(c, items, {items.BookmarkAt(0)}, {items.BookmarkAt(2)});
+  }, 1200));
+  const CopyStatus present = store.Load(id, tkItems, copy, 1300);
+  ASSERT_EQ(present.State, CopyState::Present);
+  EXPECT_EQ(CopyStatusLine(present, 1300), CopyAgeText(1200, 1300));
+  EXPECT_EQ(FirstFields(copy), (Lines{"5", "8"}));
+  // So the changes to send are 6 and 7 (not there) and 8 (changed), not 5.
+  EXPECT_EQ(CompareTables(0, items, copy, ReferenceForm::AsSent).RowsToSend(), (std::vector<std::size_t>{1, 2, 3}));
+
+  // A single-record table: an unknown record leaves nothing known.
+  DocumentTable format{TableDefinition(tkRecFmt)}, formatCopy{TableDefinition(tkRecFmt)};
+  Opened(format);
+  Opened(formatCopy);
+  AddRow(format, {"1", "2"});
+  AddRow(formatCopy, {"0", "0"});
+  ApplyUploadToCopy(formatCopy, format, {}, {0});
+  EXPECT_EQ(formatCopy.RecordCount(), 0u);
+
+  // A copy that cannot be rewritten: the older one does not stay behind.
+  const std::string path = store.TablePath(id, tkItems);
+  fs::create_directories(path + ".time.tmp/x");
+  EXPECT_FALSE(store.Keep(id, items, 1400));
+  EXPECT_EQ(store.Load(id, tkItems, copy, 1500).State, CopyState::None);
+  EXPECT_EQ(CopyStatusLine(store.Load(id, tkItems, copy)),
+            "Nu exista o copie a ultimului schimb cu aceasta casa: se incarca tot tabelul");
+  fs::remove_all(path + ".time.tmp");
+
+  // One that can be neither rewritten nor removed is no copy to trust.
+  ASSERT_TRUE(store.Keep(id, items, 1400));
+  fs::remove(path);
+  fs::create_directories(path + "/x");
+  EXPECT_EQ(store.Load(id, tkItems, copy, 1500).State, CopyState::Unwritable);
+  EXPECT_TRUE(store.Forget(id, tkItems));  // its time is gone: it counts as none
+  EXPECT_EQ(store.Load(id, tkItems, copy, 1500).State, CopyState::None);
+  fs::remove_all(path);
+  if (::geteuid() != 0) {  // a read-only folder holds back nobody but root
+    ASSERT_TRUE(store.Keep(id, items, 1400));
+    fs::permissions(store.RegisterFolder(id), fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_EQ(store.Load(id, tkItems, copy, 1500).State, CopyState::Unwritable);
+    EXPECT_FALSE(store.Forget(id, tkItems));
+    fs::permissions(store.RegisterFolder(id), fs::perms::owner_all);
+  }
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ class SafeWindowTest : public test::WindowTransferTest {
   }
   bool WaitIdle() {
     return test::ServeUntil([this]() -> bool {
-      return !window->JobRunning() && window->UploadJob() != nullptr && window->UploadJob()->Ended();
+      return !window->JobRunning() && window->LastRun() != nullptr && window->LastRun()->Ended();
     });
   }
   fs::path dir;
@@ -115,6 +115,7 @@ TEST_F(SafeWindowTest, ACheckReportComesFirstThenOnlyTheChangedRowsGo) {
   }));
   dialogs.ClearRecords();
   window->RegisterMenu()->aUploadChanges->trigger();
+  ASSERT_TRUE(WaitIdle());
   ASSERT_EQ(dialogs.Messages().size(), 1u);
   EXPECT_EQ(dialogs.Messages()[0].Text, "Nu exista modificari fata de ultimul schimb cu casa.");
 }
@@ -145,6 +146,7 @@ TEST_F(SafeWindowTest, BackupThenCompareThenOnlyTheDifferencesGo) {
   dialogs.QueueAnswer(TMessageAnswer::Yes);
   dialogs.QueueFileName(QString::fromStdString((dir / "backup" / "register.txt").string()));
   menu.aBackup->trigger();
+  ASSERT_TRUE(WaitIdle());
   EXPECT_EQ(window->StatusText(1), "Salvare completa casa incheiata fara erori");
   EXPECT_FALSE(window->JobRunning());
   EXPECT_TRUE(fs::exists(dir / "backup" / "register.txt"));
@@ -159,6 +161,7 @@ TEST_F(SafeWindowTest, BackupThenCompareThenOnlyTheDifferencesGo) {
   const std::string gone = items.AsText(0);
   items.Delete();
   menu.aCompare->trigger();
+  ASSERT_TRUE(WaitIdle());
   ASSERT_TRUE(menu.LastComparison());
   EXPECT_EQ(menu.LastComparison()->RowsToSend(), (std::vector<std::size_t>{3, 7}));
   EXPECT_EQ(menu.LastComparison()->Missing.size(), 1u);
@@ -183,6 +186,7 @@ TEST_F(SafeWindowTest, BackupThenCompareThenOnlyTheDifferencesGo) {
   dialogs.QueueAnswer(TMessageAnswer::Yes);  // the upload
   dialogs.QueueAnswer(TMessageAnswer::Yes);  // and the delete of the missing item
   menu.aUploadDifferences->trigger();
+  ASSERT_TRUE(WaitIdle());
   // From the upload on the compare no longer tells what the register holds:
   // it and the grid's marks are gone.
   EXPECT_FALSE(menu.LastComparison());
@@ -193,7 +197,7 @@ TEST_F(SafeWindowTest, BackupThenCompareThenOnlyTheDifferencesGo) {
           << row << "," << column;
   ASSERT_TRUE(WaitIdle());
   ASSERT_TRUE(test::ServeUntil([this] {
-    return window->DeleteJob() != nullptr && window->DeleteJob()->Ended() && !window->JobRunning();
+    return window->LastRun() != nullptr && window->LastRun()->Ended() && !window->JobRunning();
   }));
   const test::Lines sent = Commands();
   ASSERT_EQ(sent.size(), 3u);

@@ -53,6 +53,8 @@ TEST(EcrsimOptions, ValuesOutOfRangeAndUnknownOptionsAreRefusedByName) {
       {"--variant Q", "--variant"},
       {"--end-reply X", "--end-reply"},
       {"--unacked maybe", "--unacked"},
+      {"--refuse-record x", "--refuse-record"},
+      {"--unanswered-record", "--unanswered-record"},
       {"--decimal ab", "--decimal"},
       {"--load /nonexistent/folder", "/nonexistent/folder"},
   };

@@ -119,6 +119,24 @@ TEST_F(RegisterCommands, DeleteAcknowledgesUnknownAndRefusesTheRefusedPlu) {
   EXPECT_EQ(memory.Records(SimTable::Items).size(), 1u);
 }
 
+TEST_F(RegisterCommands, RefusedAndUnansweredRecordNumbersInEveryTable) {
+  rules.RefusedRecords = {12, 1};
+  rules.UnansweredRecords = {13};
+  EXPECT_EQ(Send("W0;12;COLA;1;;3.50;0;1;2;;"), "\nE");
+  EXPECT_EQ(Send("W0;1;12;COLA;3.50;0;1;2;1;0;0;0;12;"), "\nE");  // Standard: the PLU counts, not the position
+  EXPECT_EQ(Send("W0;13;APA;1;;1.50;0;1;2;;"), "");               // stored, no reply
+  EXPECT_EQ(Send("W2;1;ANA;111;"), "\nE");
+  EXPECT_EQ(Send("W2;13;ION;222;"), "");
+  EXPECT_EQ(Send("W5;0;3;;1;;0;1;1;"), "\nE");  // the receipt format is record 1
+  EXPECT_EQ(Send("C0;12;"), "\nE");
+  EXPECT_EQ(memory.Records(SimTable::Items).size(), 1u);
+  EXPECT_EQ(memory.Records(SimTable::Operators).size(), 1u);
+  EXPECT_TRUE(memory.Records(SimTable::ReceiptFormat).empty());
+  EXPECT_EQ(Send("C0;13;"), "");  // deleted, no reply
+  EXPECT_TRUE(memory.Records(SimTable::Items).empty());
+  EXPECT_EQ(Send("W0;14;LAPTE;1;;1.50;0;1;2;;"), "\nD");
+}
+
 TEST_F(RegisterCommands, UnknownOrMalformedCommandsAreRefusedOrEnded) {
   EXPECT_EQ(Send("X9;1;"), "\nE");
   EXPECT_EQ(Send("W9;1;"), "\nE");

@@ -16,7 +16,7 @@ class TScriptedDialogs final : public IDialogs {
   struct TShownMessage {
     TMessageKind Kind;
     QString Text;
-    TMessageButtons Buttons;
+    TMessageButtons Buttons;  // YesNoDefaultNo: a question whose default answer is No
   };
   struct TShownFileDialog {
     bool Save;

@@ -43,7 +43,7 @@ class BatchRunTest : public test::WindowTransferTest {
   // `headless`: as a script on a machine without any display would, with no
   // platform chosen either.
   TRun RunProgram(const QStringList& arguments, int timeoutMs = 60000, bool headless = false,
-                  const QString& staleDisplay = {}) {
+                  const QString& staleDisplay = {}, const QStringList& displayEnv = {}) {
     const QString program = dir.filePath("vestok");
     if (!QFile::exists(program)) {
       EXPECT_TRUE(QFile::copy(QStringLiteral(VESTOK_EXE), program));
@@ -63,6 +63,11 @@ class BatchRunTest : public test::WindowTransferTest {
       env.remove("QT_QPA_PLATFORM");
       env.remove("WAYLAND_DISPLAY");
       env.insert("DISPLAY", staleDisplay);
+    }
+    // NAME=VALUE pairs that replace every display variable.
+    if (!displayEnv.isEmpty()) {
+      for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"}) env.remove(name);
+      for (const QString& pair : displayEnv) env.insert(pair.section('=', 0, 0), pair.section('=', 1));
     }
     env.insert("LC_ALL", "C");
     process.setProcessEnvironment(env);
@@ -154,6 +159,32 @@ TEST_F(BatchRunTest, ADisplayThatIsGoneAndAFileNamedLikeAQtOption) {
   EXPECT_EQ(window.errors.toStdString(), "Nu se poate deschide ecranul " + gone.toStdString() + "\n");
 }
 
+TEST_F(BatchRunTest, AWaylandDisplayThatIsGoneOrNoDisplayAtAllIsTreatedAsAGoneXDisplay) {
+  StartSim();
+  // A compositor's socket name left in the environment, and nothing behind it.
+  const QString runtime = dir.filePath("run");
+  ASSERT_TRUE(QDir().mkpath(runtime));
+  const QStringList deadWayland = {"WAYLAND_DISPLAY=wayland-9", "XDG_RUNTIME_DIR=" + runtime};
+  const TRun save = RunProgram({"SAVE", "A", "sales.csv"}, 60000, false, {}, deadWayland);
+  ASSERT_TRUE(save.finished);
+  EXPECT_EQ(save.exitCode, 0) << save.errors.toStdString();
+  EXPECT_GT(LineCount(test::ReadFileBytes(Path("sales.csv"))), 1u);
+  const TRun window = RunProgram({}, 20000, false, {}, deadWayland);
+  ASSERT_TRUE(window.finished);
+  EXPECT_EQ(window.exitCode, 0);
+  EXPECT_EQ(window.errors.toStdString(), "Nu se poate deschide ecranul wayland-9\n");
+  // The platform chosen as xcb or wayland with nothing to open, and no
+  // display variable at all: one line each, never an abort.
+  for (const QStringList& env : {QStringList{"QT_QPA_PLATFORM=wayland", "XDG_RUNTIME_DIR=" + runtime},
+                                 QStringList{"QT_QPA_PLATFORM=xcb"}, QStringList{"XDG_RUNTIME_DIR=" + runtime}}) {
+    const TRun none = RunProgram({}, 20000, false, {}, env);
+    ASSERT_TRUE(none.finished) << env.join(' ').toStdString();
+    EXPECT_EQ(none.exitCode, 0) << env.join(' ').toStdString();
+    EXPECT_EQ(LineCount(none.errors.toStdString()), 1u) << none.errors.toStdString();
+    EXPECT_TRUE(none.errors.startsWith("Nu ")) << none.errors.toStdString();
+  }
+}
+
 TEST_F(BatchRunTest, LoadOfAMissingFileReportsItAndAsksTheRegisterNothing) {
   StartSim();
   const TRun run = RunProgram({"LOAD", "S", "missing.csv"});
@@ -183,8 +214,8 @@ TEST_F(BatchWindowTest, ADownloadWhoseRegisterStopsAnsweringGivesUpAndSavesWhatI
   });
   RunBatch(true, 0, Path("sales.csv"));
   unplug.join();
-  ASSERT_NE(window->DownloadJob(), nullptr);
-  EXPECT_EQ(window->DownloadJob()->Kind(), 1);
+  ASSERT_NE(window->LastRun(), nullptr);
+  EXPECT_EQ(window->LastJobKind(), 1);
   const Lines log = LogLines();
   const auto errors = std::count_if(log.begin(), log.end(),
                                     [](const std::string& l) { return l.rfind("Eroare la descarcare articol: ", 0) == 0; });
@@ -223,7 +254,7 @@ TEST_F(BatchWindowTest, StopDuringABatchDownloadSavesWhatWasReadSoFar) {
   const std::size_t lines = LineCount(test::ReadFileBytes(Path("sales.csv")));
   EXPECT_GE(lines, 2u);
   EXPECT_LT(lines, 1 + StoredCount(SimTable::Items));
-  EXPECT_EQ(window->DownloadJob()->Kind(), 101);
+  EXPECT_EQ(window->LastJobKind(), 101);
 }
 
 TEST_F(BatchWindowTest, AnUploadRunsOnceAndItsFailuresGoThroughTheBoxes) {
@@ -232,7 +263,7 @@ TEST_F(BatchWindowTest, AnUploadRunsOnceAndItsFailuresGoThroughTheBoxes) {
   ASSERT_EQ(dialogs.Messages().size(), 1u);
   EXPECT_EQ(dialogs.Messages()[0].Kind, TMessageKind::Error);
   EXPECT_EQ(dialogs.Messages()[0].Text, "Nu se poate deschide fisierul specificat!");
-  EXPECT_EQ(window->UploadJob(), nullptr);
+  EXPECT_EQ(window->LastRun(), nullptr);
   // A later activation does not run it again.
   window->show();
   window->activateWindow();

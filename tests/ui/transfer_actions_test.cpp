@@ -61,9 +61,7 @@ TEST_F(TransferActionsTest, NoToTheConfirmationSendsNothing) {
   QTest::qWait(50);
   EXPECT_TRUE(sim->ReceivedBytes().empty());
   EXPECT_EQ(window->Tag(), 0);
-  EXPECT_EQ(window->UploadJob(), nullptr);
-  EXPECT_EQ(window->DownloadJob(), nullptr);
-  EXPECT_EQ(window->DeleteJob(), nullptr);
+  EXPECT_EQ(window->LastRun(), nullptr);
 }
 
 TEST_F(TransferActionsTest, ASilentRegisterShowsTheErrorAndStartsNoJob) {
@@ -76,6 +74,7 @@ TEST_F(TransferActionsTest, ASilentRegisterShowsTheErrorAndStartsNoJob) {
     dialogs.ClearRecords();
     dialogs.QueueAnswer(TMessageAnswer::Yes);
     action->trigger();
+    ASSERT_TRUE(test::ServeUntil([this] { return window->LastRun() != nullptr && window->LastRun()->Ended(); }));
     ASSERT_EQ(dialogs.Messages().size(), 2u);
     EXPECT_EQ(dialogs.Messages()[1].Kind, TMessageKind::Error);
     EXPECT_EQ(dialogs.Messages()[1].Text, kNoFiscalNumber);
@@ -83,10 +82,7 @@ TEST_F(TransferActionsTest, ASilentRegisterShowsTheErrorAndStartsNoJob) {
   }
   EXPECT_FALSE(sim->ReceivedBytes().empty());  // it was asked
   EXPECT_TRUE(Commands().empty());
-  EXPECT_EQ(window->Tag(), 0);
-  EXPECT_EQ(window->DownloadJob(), nullptr);
-  EXPECT_EQ(window->UploadJob(), nullptr);
-  EXPECT_EQ(window->DeleteJob(), nullptr);
+  EXPECT_EQ(window->Tag(), 0);  // no job began
   EXPECT_FALSE(window->aStop->isEnabled());
   EXPECT_TRUE(window->aImportAll->isEnabled());
   EXPECT_EQ(LogLines(), Lines({"an earlier job"}));
@@ -99,8 +95,8 @@ TEST_F(TransferActionsTest, DownloadAllUsesTheVariantAndThePageShown) {
   window->cbProtocol->setCurrentIndex(1);
   window->ShowTablePage(tkOperators);
   RunConfirmed(window->aImportAll);
-  ASSERT_NE(window->DownloadJob(), nullptr);
-  EXPECT_EQ(window->DownloadJob()->Kind(), 104);
+  ASSERT_NE(window->LastRun(), nullptr);
+  EXPECT_EQ(window->LastJobKind(), 104);
   EXPECT_EQ(window->Tag(), kTagDownload);
   EXPECT_EQ(sim->WithRegister(1, [](TSimRegister& r) { return r.FiscalNumber; }), LinkSettings.FiscalNumber);
   const Lines commands = Commands();
@@ -115,7 +111,7 @@ TEST_F(TransferActionsTest, DownloadAllUsesTheVariantAndThePageShown) {
   window->cbProtocol->setCurrentIndex(0);
   window->ShowTablePage(tkGroupSales);
   RunConfirmed(window->aImportAll);
-  EXPECT_EQ(window->DownloadJob()->Kind(), 2);
+  EXPECT_EQ(window->LastJobKind(), 2);
   ASSERT_FALSE(Commands().empty());
   EXPECT_EQ(Commands()[0], "R10;1;");
   EXPECT_EQ(window->Tables()[tkGroupSales]->RecordCount(), StoredCount(SimTable::GroupSales));
@@ -128,8 +124,8 @@ TEST_F(TransferActionsTest, UploadAllAndUploadOfTheSelectedRows) {
   const std::size_t rows = window->Tables()[tkItems]->RecordCount();
   ASSERT_GE(rows, 3u);
   RunConfirmed(window->aExportAll);
-  ASSERT_NE(window->UploadJob(), nullptr);
-  EXPECT_EQ(window->UploadJob()->Kind(), 0);
+  ASSERT_NE(window->LastRun(), nullptr);
+  EXPECT_EQ(window->LastJobKind(), 0);
   EXPECT_EQ(window->Tag(), kTagUpload);
   EXPECT_EQ(Commands().size(), rows);
   EXPECT_EQ(StoredCount(SimTable::Items), rows);
@@ -166,7 +162,7 @@ TEST_F(TransferActionsTest, DeleteAllWorksOnTheItemsWhateverPageIsShown) {
   const std::size_t operators = StoredCount(SimTable::Operators);
   window->ShowTablePage(tkOperators);
   RunConfirmed(window->aDeleteAll);
-  ASSERT_NE(window->DeleteJob(), nullptr);
+  ASSERT_NE(window->LastRun(), nullptr);
   EXPECT_EQ(window->Tag(), kTagDelete);
   EXPECT_EQ(window->Tables()[tkItems]->RecordCount(), 0u);
   EXPECT_EQ(StoredCount(SimTable::Items), 0u);
@@ -183,7 +179,7 @@ TEST_F(TransferActionsTest, UploadFromTheSettingsPageTakesWhatWasTypedIntoItsBox
   window->SettingsPage()->dbeLogicalNo->setModified(true);
   ASSERT_EQ(window->Tables()[tkSettings]->RecordCount(), 0u);
   RunConfirmed(window->aExportAll);
-  EXPECT_EQ(window->UploadJob()->Kind(), 9);
+  EXPECT_EQ(window->LastJobKind(), 9);
   const Lines commands = Commands();
   ASSERT_EQ(commands.size(), 1u);
   EXPECT_EQ(commands[0].rfind("W1;1;42;", 0), 0u) << commands[0];
@@ -209,12 +205,12 @@ TEST_F(TransferActionsTest, StopEndsTheJobAndTheActionsFollowTheVariantChosenMea
   EXPECT_FALSE(window->aImportAll->isEnabled());
   EXPECT_FALSE(window->aFileOpen->isEnabled());
   // A second action slipped in meanwhile starts nothing.
-  const TSaveThread* job = window->DownloadJob();
+  const TEngineRun* job = window->LastRun();
   window->TransferAction(window->aImportAll);
-  EXPECT_EQ(window->DownloadJob(), job);
+  EXPECT_EQ(window->LastRun(), job);
 
   window->aStop->trigger();
-  EXPECT_TRUE(window->DownloadJob()->Ended());
+  EXPECT_TRUE(window->LastRun()->Ended());
   EXPECT_FALSE(window->aStop->isEnabled());
   EXPECT_TRUE(window->pcMain->isEnabled());
   EXPECT_LT(window->Tables()[tkItems]->RecordCount(), StoredCount(SimTable::Items));
@@ -298,8 +294,8 @@ TEST_F(TransferActionsTest, ClosingTheWindowStopsARunningJobFirst) {
   ASSERT_TRUE(test::ServeUntil([] { return OperationLog->Lines().size() >= 3; }));
   dialogs.QueueAnswer(TMessageAnswer::Yes);  // leave without saving what came so far
   window->close();
-  ASSERT_NE(window->DownloadJob(), nullptr);
-  EXPECT_TRUE(window->DownloadJob()->Ended());
+  ASSERT_NE(window->LastRun(), nullptr);
+  EXPECT_TRUE(window->LastRun()->Ended());
   EXPECT_FALSE(window->Tables()[tkItems]->IsOpen());
   EXPECT_EQ(LogLines().back(), "Descarcare articole incheiata fara erori");
 }

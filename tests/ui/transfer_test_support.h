@@ -65,7 +65,10 @@ class WindowTransferTest : public ::testing::Test {
   void RunConfirmed(QAction* action) {
     dialogs.QueueAnswer(TMessageAnswer::Yes);
     action->trigger();
-    ASSERT_TRUE(ServeUntil([this] { return !window->aStop->isEnabled() && !window->JobRunning(); }));
+    ASSERT_TRUE(ServeUntil([this] {
+      return !window->aStop->isEnabled() && !window->JobRunning() &&
+             (window->LastRun() == nullptr || window->LastRun()->Ended());
+    }));
   }
 
   Lines Commands() const {

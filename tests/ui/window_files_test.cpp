@@ -3,12 +3,22 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QItemSelectionModel>
+#include <QLabel>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QToolBar>
+#include <QTranslator>
 
 #include "tables/current_file_name.h"
 #include "tables/table_file.h"
 #include "ui/main_window.h"
+#include "ui/qt_translation.h"
 #include "ui/table_grid.h"
 #include "ui_test_support.h"
 
@@ -236,6 +246,32 @@ TEST_F(WindowFilesTest, SelectedBookmarksComeInTableOrder) {
   EXPECT_EQ(marks[0], Items().BookmarkAt(1));
   EXPECT_EQ(marks[1], Items().BookmarkAt(3));
   EXPECT_EQ(marks[2], Items().BookmarkAt(4));
+}
+
+TEST(QtDialogsTest, QtsOwnFileAndPreviewDialogsSpeakRomanian) {
+  test::EnsureApplication();
+  QTranslator* romanian = InstallBuiltInQtTranslation(*QCoreApplication::instance());
+  ASSERT_NE(romanian, nullptr);
+  {
+    QFileDialog open(nullptr, TfMain::OpenDialogSpec().Title);
+    open.setOption(QFileDialog::DontUseNativeDialog);
+    open.setNameFilters(TfMain::OpenDialogSpec().Filters);
+    open.setFileMode(QFileDialog::ExistingFile);
+    EXPECT_EQ(open.findChild<QLabel*>("lookInLabel")->text(), "Cauta in:");
+    EXPECT_EQ(open.findChild<QLabel*>("fileNameLabel")->text(), "&Nume fisier:");
+    EXPECT_EQ(open.findChild<QLabel*>("fileTypeLabel")->text(), "Fisiere de tipul:");
+    QDialogButtonBox* buttons = open.findChild<QDialogButtonBox*>("buttonBox");
+    EXPECT_EQ(buttons->button(QDialogButtonBox::Open)->text(), "&Deschide");
+    EXPECT_EQ(buttons->button(QDialogButtonBox::Cancel)->text(), "Renunta");
+    QPrinter printer;
+    QPrintPreviewDialog preview(&printer);
+    QStringList actions;
+    for (QAction* action : preview.findChild<QToolBar*>()->actions()) actions << action->text();
+    for (const char* text : {"Pagina urmatoare", "Prima pagina", "Latimea paginii", "Tipareste", "Asezare pagina"})
+      EXPECT_TRUE(actions.contains(text)) << text;
+  }
+  QCoreApplication::removeTranslator(romanian);
+  delete romanian;
 }
 
 }  // namespace

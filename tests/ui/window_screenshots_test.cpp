@@ -5,12 +5,16 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QTranslator>
 #include <QMessageBox>
 #include <QPixmap>
 #include <cstdlib>
 
 #include "tables/current_file_name.h"
 #include "ui/main_window.h"
+#include "ui/qt_translation.h"
 #include "ui/table_grid.h"
 #include "ui_test_support.h"
 
@@ -106,6 +110,30 @@ TEST(WindowScreenshots, WritesTheItemsAndOperatorsPagesWhenAsked) {
   box.show();
   QApplication::processEvents();
   ASSERT_TRUE(box.grab().save(QString::fromUtf8(dir) + "/confirmation-box.png"));
+}
+
+// The open dialog as a technician sees it where Qt ships no Romanian: Qt's
+// dialog with the program's own translation of its texts.
+TEST(WindowScreenshots, WritesTheOpenDialogInRomanianWhenAsked) {
+  const char* dir = std::getenv("VESTOK_SCREENSHOT_DIR");
+  if (dir == nullptr) GTEST_SKIP() << "VESTOK_SCREENSHOT_DIR not set";
+  test::EnsureApplication();
+  QTranslator* romanian = InstallBuiltInQtTranslation(*QCoreApplication::instance());
+  ASSERT_NE(romanian, nullptr);
+  {
+    const TFileDialogSpec spec = TfMain::OpenDialogSpec();
+    QFileDialog open(nullptr, spec.Title);
+    open.setOption(QFileDialog::DontUseNativeDialog);
+    open.setNameFilters(spec.Filters);
+    open.setFileMode(QFileDialog::ExistingFile);
+    open.setDirectory(QString::fromUtf8(VESTOK_TEST_DATA_DIR) + "/sample");
+    open.resize(640, 400);
+    open.show();
+    for (int i = 0; i < 20; ++i) QApplication::processEvents();  // the folder's files are listed
+    ASSERT_TRUE(open.grab().save(QString::fromUtf8(dir) + "/open-dialog-ro.png"));
+  }
+  QCoreApplication::removeTranslator(romanian);
+  delete romanian;
 }
 
 }  // namespace

@@ -4,6 +4,9 @@
 // bar keeps its panels, and leaving over unsaved work asks first.
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QClipboard>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -105,6 +108,65 @@ TEST_F(WindowTrustTest, TheHighlightedRowsAreWhatTheSelectiveActionsAndCtrlDelet
   for (std::size_t r = 0; r < Items().RecordCount(); ++r) EXPECT_NE(*Items().IntegerAt(r, 0), 20);
 }
 
+TEST_F(WindowTrustTest, ASearchMovesTheAnchorOfShiftAndLandsOnOneRow) {
+  StartSim({}, false);
+  ShowWindow();
+  AddItems(40);
+  TQuickSearchPanel* strip = window->SearchPanels()[tkItems];
+  auto closeStrip = [&] {
+    strip->Button()->click();
+    Grid()->setFocus();
+  };
+  // Click row 2, search row 32, close the strip, Shift+Up: rows 31 and 32.
+  ClickRow(1);
+  SearchPlu("32");
+  closeStrip();
+  QTest::keyClick(Grid(), Qt::Key_Up, Qt::ShiftModifier);
+  EXPECT_EQ(SelectedRows(), (std::vector<std::size_t>{30, 31}));
+  // Shift+Down after a search extends from the row found.
+  ClickRow(1);
+  SearchPlu("10");
+  closeStrip();
+  QTest::keyClick(Grid(), Qt::Key_Down, Qt::ShiftModifier);
+  EXPECT_EQ(SelectedRows(), (std::vector<std::size_t>{9, 10}));
+  // Shift+click too.
+  ClickRow(1);
+  SearchPlu("5");
+  closeStrip();
+  const QRect cell = Grid()->visualRect(Grid()->model()->index(7, 1));
+  QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, Qt::ShiftModifier, cell.center());
+  EXPECT_EQ(SelectedRows(), (std::vector<std::size_t>{4, 5, 6, 7}));
+  // Select all, then a search that lands on the current row: that row alone.
+  ClickRow(2);
+  window->aSelAll->trigger();
+  ASSERT_EQ(SelectedRows().size(), 40u);
+  SearchPlu("3");
+  EXPECT_EQ(SelectedRows(), (std::vector<std::size_t>{2}));
+  closeStrip();
+  // What is highlighted is what goes.
+  QTest::keyClick(Grid(), Qt::Key_Down, Qt::ShiftModifier);
+  RunConfirmed(window->aExportSel);
+  EXPECT_EQ(Commands().size(), 2u);
+  for (const std::string& command : Commands()) EXPECT_TRUE(command.rfind("W0;3;", 0) == 0 || command.rfind("W0;4;", 0) == 0) << command;
+}
+
+TEST_F(WindowTrustTest, TabLeavesTheSearchStrip) {
+  ShowWindow();
+  AddItems(3);
+  TQuickSearchPanel* strip = window->SearchPanels()[tkItems];
+  window->aBarcodeFocus->trigger();
+  ASSERT_TRUE(strip->Box(3)->hasFocus());
+  QTest::keyClick(strip->Box(3), Qt::Key_Tab);
+  EXPECT_TRUE(Grid()->hasFocus()) << "Tab out of the last box goes to the grid";
+  strip->Box(1)->setFocus();
+  QTest::keyClick(strip->Box(1), Qt::Key_Tab);
+  EXPECT_TRUE(strip->Box(2)->hasFocus());
+  QTest::keyClick(strip->Box(2), Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_TRUE(strip->Box(1)->hasFocus());
+  QTest::keyClick(strip->Box(1), Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_TRUE(Grid()->hasFocus()) << "Shift+Tab out of the first box too";
+}
+
 TEST_F(WindowTrustTest, TheVariantListChangesOnlyByADeliberateChoice) {
   ShowWindow();
   QComboBox* list = window->cbProtocol;
@@ -155,10 +217,13 @@ TEST_F(WindowTrustTest, CellEditorsKeepWhatIsTypedOrRefuseIt) {
   for (QString bad : {"2147483648", "-2147483649", "9999999999", "1a"}) EXPECT_EQ(integer.validate(bad, pos), QValidator::Invalid) << bad.toStdString();
   TTextFieldValidator text(20, nullptr);
   for (QString bad : {QString("a;b"), QString("a\rb"), QString("a\nb"), QString("a") + QChar(0x06), QString(QChar(0x11)), QString(QChar(0x13)),
-                      QString(21, 'x')})
-    EXPECT_EQ(text.validate(bad, pos), QValidator::Invalid);
+                      QString(21, 'x'), QString("a\tb"), QString::fromUtf8("Paine \xD0\xAF"), QString::fromUtf8("\xE2\x82\xAC\xF0\x9F\x98\x80")})
+    EXPECT_EQ(text.validate(bad, pos), QValidator::Invalid) << bad.toStdString();
   QString fine(20, QChar(0xE2));
   EXPECT_EQ(text.validate(fine, pos), QValidator::Acceptable);
+  // The comma-below letters go as the cedilla ones; the euro sign and "?" are in the code page.
+  QString romanian = QString::fromUtf8("\xC8\x99\xC8\x9B\xC8\x98\xC8\x9A\xC5\x9F \xE2\x82\xAC?");
+  EXPECT_EQ(text.validate(romanian, pos), QValidator::Acceptable);
 
   // A name longer than what the register keeps is marked, its tooltip shows what goes.
   const int nameColumn = model->ColumnOfField(Items().FieldIndex("ItemName"));
@@ -181,6 +246,23 @@ TEST_F(WindowTrustTest, CellEditorsKeepWhatIsTypedOrRefuseIt) {
   EXPECT_TRUE(editor->text().isEmpty());
   QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
   EXPECT_EQ(editor->text(), "Ciocolata neagra amaruie 100g");
+  // A character the register's code page lacks is refused at typing and at
+  // paste (a beep), and the text stays as it was.
+  QSignalSpy refused(editor, &QLineEdit::inputRejected);
+  editor->setText("Paine");
+  editor->end(false);
+  auto typeChar = [&](const QString& character) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, character);
+    QApplication::sendEvent(editor, &press);
+  };
+  typeChar(QString::fromUtf8("\xD0\xAF"));
+  QApplication::clipboard()->setText(QString::fromUtf8("x\ty"));
+  QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(editor->text(), "Paine");
+  EXPECT_EQ(refused.count(), 2);
+  typeChar(QStringLiteral(" "));
+  typeChar(QString::fromUtf8("\xC8\x99"));
+  EXPECT_EQ(editor->text(), QString::fromUtf8("Paine \xC8\x99"));
 }
 
 TEST_F(WindowTrustTest, TheStatusBarKeepsItsPanelsAndTheirTextsWhole) {
@@ -198,6 +280,13 @@ TEST_F(WindowTrustTest, TheStatusBarKeepsItsPanelsAndTheirTextsWhole) {
   EXPECT_GE(p1->width(), 200);
   EXPECT_GT(p0->width(), 100);
   EXPECT_LE(p0->width() + p1->width() + p2->width(), 800);
+  // A longer verdict widens panel 1 so that it reads whole; panel 0 gives way.
+  const QString verdict = "Descarcare pentru comparare incheiata fara erori";
+  window->SetStatusText(1, verdict);
+  QApplication::processEvents();
+  EXPECT_LE(p1->fontMetrics().horizontalAdvance(verdict), p1->contentsRect().width());
+  EXPECT_LE(p0->width() + p1->width() + p2->width(), 800);
+  EXPECT_GE(p2->width(), p2->minimumWidth());
 
   // A hint over the toolbar leaves the panels as they were.
   window->SetStatusText(1, "Salvare fisier terminata cu succes.");
@@ -262,6 +351,12 @@ TEST_F(WindowTrustTest, EveryCaptionAndColumnTitleIsWholeAt800By600) {
     }
     if (kind == tkItems) {
       EXPECT_LE(total, grid->viewport()->width());
+    }
+    // An integer column shows the widest value it can hold, not "2147...".
+    for (int c = 0; c < header->count(); ++c) {
+      const FieldDef& def = grid->Table().Fields()[std::size_t(grid->Model()->FieldOfColumn(c))];
+      if (def.type != FieldType::Integer || grid->Model()->IsPriceTypeColumn(c)) continue;
+      EXPECT_GT(header->sectionSize(c), grid->fontMetrics().horizontalAdvance("-2147483648") + 6) << def.name;
     }
   }
   // A header line of 40 characters shows whole.

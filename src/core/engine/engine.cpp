@@ -10,6 +10,7 @@
 #include "jobs/load_thread.h"
 #include "jobs/save_thread.h"
 #include "monitor/port_failure.h"
+#include "safe/backup_check.h"
 #include "safe/register_backup.h"
 #include "safe/upload_checks.h"
 #include "serial/serial_ports.h"
@@ -23,7 +24,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kNoFiscalNumber = "Nu se poate citi numarul fiscal al imprimantei!";
-const std::string kNoCopyLine = "Nu exista o copie a ultimului schimb cu aceasta casa: se incarca tot tabelul";
 const std::string kNoCopyQuestion =
     "Nu exista copia ultimului schimb cu aceasta casa pentru acest tabel.\n\rIncarcati tot tabelul?";
 const std::string kNotOffered = "Varianta de protocol aleasa nu ofera aceasta operatie pentru acest tabel";
@@ -248,6 +248,7 @@ TJobResult TEngine::RunJob(int type, JobKind job, DocumentTable& table, RowSelec
   JobSetup setup{adapter, link_.MainThread, s.PortName, s.Speed, table, std::move(selection), link_.Log, link_.Link,
                  &adapter};
   std::unique_ptr<TTransferJob> held;
+  if (type != kDelete) lastJobKind_.store(job);
   switch (type) {
     case kUpload: held = std::make_unique<TLoadThread>(job, std::move(setup)); break;
     case kDownload: held = std::make_unique<TSaveThread>(job, std::move(setup)); break;
@@ -339,10 +340,7 @@ TOutcome TEngine::CheckOnly(DocumentTable& table, const RowSelection& rows) {
 
 // ---- the copy of the last exchange: what the register is known to hold
 
-void TEngine::ForgetCopy(TableKind kind) {
-  std::error_code ec;
-  fs::remove(store_.TablePath(Id(), kind), ec);
-}
+void TEngine::ForgetCopy(TableKind kind) { store_.Forget(Id(), kind); }
 
 void TEngine::KeepCopy(DocumentTable& table) {
   bool kept = false;
@@ -362,7 +360,7 @@ void TEngine::UpdateCopyAfterUpload(DocumentTable& table, const TJobResult& r, b
     return;
   }
   auto copy = std::make_unique<DocumentTable>(TableDefinition(kind));
-  const bool had = store_.Load(Id(), kind, *copy).has_value();
+  const bool had = store_.Load(Id(), kind, *copy).Known();
   if (!had && !whole && r.DoneRows.empty()) return;
   if (!had) copy->Open();
   OnMain([&] {
@@ -380,14 +378,8 @@ void TEngine::UpdateCopyAfterDelete(const TJobResult& r) {
     return;
   }
   auto copy = std::make_unique<DocumentTable>(TableDefinition(tkItems));
-  if (!store_.Load(Id(), tkItems, *copy)) return;
-  const int key = KeyField(tkItems);
-  for (std::size_t row = copy->RecordCount(); row-- > 0;) {
-    const auto n = copy->IntegerAt(row, key);
-    if (!n || std::find(r.DoneNumbers.begin(), r.DoneNumbers.end(), *n) == r.DoneNumbers.end()) continue;
-    copy->MoveTo(row);
-    copy->Delete();
-  }
+  if (!store_.Load(Id(), tkItems, *copy).Known()) return;
+  RemoveRecordsFromCopy(*copy, r.DoneNumbers);
   KeepCopy(*copy);
 }
 
@@ -411,9 +403,12 @@ TOutcome TEngine::Upload(DocumentTable& table, RowSelection rows, bool changesOn
   bool whole = !rows;
   if (changesOnly) {
     auto copy = std::make_unique<DocumentTable>(TableDefinition(kind));
-    const std::optional<std::time_t> when = store_.Load(Id(), kind, *copy);
+    const CopyStatus status = store_.Load(Id(), kind, *copy);
+    const std::optional<std::time_t> when = status;
     if (!when) {
-      Warning(kNoCopyLine);
+      // None, from the future, unreadable, or one that could go stale: what
+      // the register holds is not known, so the whole table goes.
+      Warning(CopyStatusLine(status));
       bool yes = false;
       OnMain([&] { yes = questions_.Confirm(IEngineQuestions::TQuestion::NoCopy, kNoCopyQuestion); });
       if (!yes) {
@@ -499,7 +494,7 @@ TOutcome TEngine::Download(DocumentTable& table, RowSelection rows, const std::s
         KeepCopy(table);
       } else {
         auto copy = std::make_unique<DocumentTable>(TableDefinition(kind));
-        if (store_.Load(Id(), kind, *copy)) {
+        if (store_.Load(Id(), kind, *copy).Known()) {
           OnMain([&] {
             std::vector<std::size_t> got;
             for (Bookmark b : r.DoneRows)
@@ -651,16 +646,17 @@ TOutcome TEngine::Backup(const std::string& folder) {
   return Finish(o);
 }
 
-TOutcome TEngine::Restore(const std::string& folder, bool force) {
+TOutcome TEngine::Restore(const std::string& folder, bool force, std::optional<int> variantAsked) {
   TOutcome o;
-  const int variant = options_.Variant;
-  RestorePlan plan = PlanRestore(folder, variant);
-  for (const std::string& file : plan.Unreadable) Error("Nu se poate deschide fisierul " + file);
-  if (!plan.Unreadable.empty()) {
-    o.Kind = TOutcomeKind::FileFailed;
-    o.Reason = plan.Unreadable.front();
+  BackupCheck check = CheckBackup(folder, variantAsked);
+  if (!check.Sound()) {
+    for (const std::string& reason : check.Reasons) Error(reason);
+    o.Kind = TOutcomeKind::Refused;
+    o.Reasons = check.Reasons;
     return Finish(o);
   }
+  const int variant = check.Variant();
+  RestorePlan& plan = check.Plan;
   if (plan.Tables.empty()) {
     const std::string reason = "Dosarul " + folder + " nu contine tabele de restaurat";
     Error(reason);

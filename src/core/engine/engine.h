@@ -94,6 +94,8 @@ class TEngine {
   // Any thread: the job in hand stops before its next record and no other starts.
   void RequestStop();
   bool StopRequested() const { return stop_.load(); }
+  // The JobKind of the last upload or download job the engine ran (0: none).
+  JobKind LastJobKind() const { return lastJobKind_.load(); }
 
   // The fiscal number query alone; the number goes into the link's
   // Settings.FiscalNumber and the outcome.
@@ -114,9 +116,11 @@ class TEngine {
   TOutcome DeleteItems(DocumentTable& items, RowSelection rows, bool listFirst = false);
   // Every table the variant downloads into `folder`, with register.txt.
   TOutcome Backup(const std::string& folder);
-  // The backup in `folder` into the register. `force`: into a register with
-  // another fiscal number too (otherwise the face is asked).
-  TOutcome Restore(const std::string& folder, bool force = false);
+  // The backup in `folder` into the register, under the backup's own variant
+  // (`variantAsked`, when given, must be it). Nothing is sent unless the
+  // whole backup is sound; a refusal names every reason. `force`: into a
+  // register with another fiscal number too (otherwise the face is asked).
+  TOutcome Restore(const std::string& folder, bool force = false, std::optional<int> variantAsked = std::nullopt);
   // The register's records of `table`'s kind downloaded into `registerTable`
   // and compared with `table`.
   TOutcome Compare(DocumentTable& table, DocumentTable& registerTable, TCompareResult& result);
@@ -169,6 +173,7 @@ class TEngine {
   std::mutex jobMutex_;
   TTransferJob* job_ = nullptr;  // the job in hand
   std::int32_t errors_ = 0;      // error events of the operation
+  std::atomic<JobKind> lastJobKind_{0};
 };
 
 // The copy could not be kept: said once per table.

@@ -1,5 +1,7 @@
 #include "jobs/save_thread.h"
 
+#include <limits>
+
 #include "ecr/exchange.h"
 #include "tables/table_file.h"
 
@@ -13,6 +15,7 @@ TSaveThread::TSaveThread(JobKind jobKind, JobSetup setup)
 void TSaveThread::Prepare() {
   selectionIndex_ = 0;
   currentNo_ = 1;
+  numbersUsedUp_ = false;
   lastReply_.clear();
   // Before the port is opened: the old rows are gone even when it then fails.
   if (!selection_) EmptyTable(table_);
@@ -24,7 +27,7 @@ bool TSaveThread::BeginRecord() {
       ++selectionIndex_;
     if (selectionIndex_ >= selection_->size()) return false;
     currentNo_ = table_.AsInteger(0);
-  } else if (IsEndReply(lastReply_)) {
+  } else if (IsEndReply(lastReply_) || numbersUsedUp_) {
     return false;
   }
   ShowRecord();
@@ -89,16 +92,22 @@ void TSaveThread::StoreRecord() {
 bool TSaveThread::LastWasRecord() const { return !IsEndReply(lastReply_); }
 
 void TSaveThread::NextNumber() {
-  // Numbers wrap instead of overflowing when a register answers with the largest one.
-  const auto plusOne = [](std::int32_t n) { return std::int32_t(std::uint32_t(n) + 1u); };
+  // No number follows the largest one: the download of all records ends
+  // there (a wrapped number would ask for the first record again, for ever).
+  const auto after = [this](std::int32_t n) {
+    if (n == std::numeric_limits<std::int32_t>::max())
+      numbersUsedUp_ = true;
+    else
+      currentNo_ = n + 1;
+  };
   if (jobKind_ >= kStandardJobKinds) {
-    currentNo_ = plusOne(currentNo_);
+    after(currentNo_);
     return;
   }
   // "Seria A" registers may answer with a later record than the one asked
   // for: go on after the larger of the two.
   const std::int32_t stored = table_.AsInteger(0);  // no current row reads as 0
-  currentNo_ = plusOne(stored > currentNo_ ? stored : currentNo_);
+  after(stored > currentNo_ ? stored : currentNo_);
 }
 
 }  // namespace vestok

@@ -24,6 +24,7 @@ class TSaveThread : public TTableJob {
   bool LastWasRecord() const override;
   std::string lastReply_;  // ReplyText of the last record reply; empty: none
   ReplyFit lastFit_ = ReplyFit::Record;
+  bool numbersUsedUp_ = false;  // the largest record number has been asked for
 };
 
 }  // namespace vestok

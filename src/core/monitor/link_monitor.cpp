@@ -22,10 +22,13 @@ constexpr auto kGather = std::chrono::milliseconds(5);
 
 }  // namespace
 
-TLinkMonitor& TLinkMonitor::Instance() {
-  // Never destroyed: a link port still open at exit closes after every static.
-  static TLinkMonitor* monitor = new TLinkMonitor;
-  return *monitor;
+TLinkMonitor::~TLinkMonitor() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  wake_.notify_all();
+  if (thread_.joinable()) thread_.join();
 }
 
 void TLinkMonitor::Attach(TLink& link) { link.Observer = this; }
@@ -97,7 +100,7 @@ void TLinkMonitor::Note(TEventType type, const TBlockSerial& port, std::string_v
     queue_.push_back(std::move(e));
     if (!running_) {
       running_ = true;
-      std::thread([this] { Run(); }).detach();
+      thread_ = std::thread([this] { Run(); });
     }
   }
   if (wake) wake_.notify_all();
@@ -124,9 +127,10 @@ void TLinkMonitor::PortClosed(const TBlockSerial& port) { Note(TEventType::Close
 void TLinkMonitor::Run() {
   std::unique_lock lock(mutex_);
   for (;;) {
-    wake_.wait(lock, [this] { return !queue_.empty(); });
+    wake_.wait(lock, [this] { return !queue_.empty() || stopping_; });
+    if (queue_.empty()) return;  // stopping, with every event delivered
     // Events come in bursts (an exchange); they are taken together.
-    wake_.wait_for(lock, kGather, [this] { return drainers_ > 0; });
+    wake_.wait_for(lock, kGather, [this] { return drainers_ > 0 || stopping_; });
     std::deque<TEvent> events;
     events.swap(queue_);
     busy_ = true;

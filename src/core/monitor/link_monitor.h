@@ -14,6 +14,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "monitor/frame_decoder.h"
@@ -31,10 +32,14 @@ class ILinkMonitorSink {
   virtual void MonitorLines(const std::vector<TMonitorLine>& lines) = 0;
 };
 
+// One monitor per link: each carries its own decoding state. Its thread is
+// started by the first event a sink will see and joined by the destructor.
 class TLinkMonitor final : public IPortObserver {
  public:
-  // The one monitor of the process; it lives for the whole run.
-  static TLinkMonitor& Instance();
+  TLinkMonitor() = default;
+  ~TLinkMonitor() override;
+  TLinkMonitor(const TLinkMonitor&) = delete;
+  TLinkMonitor& operator=(const TLinkMonitor&) = delete;
 
   // Makes the monitor the observer of every port `link` opens from now on.
   void Attach(TLink& link);
@@ -77,7 +82,6 @@ class TLinkMonitor final : public IPortObserver {
     std::int32_t Speed = 0;
   };
 
-  TLinkMonitor() = default;
   void Note(TEventType type, const TBlockSerial& port, std::string_view bytes, Clock::time_point at,
             int timeoutMs = 0);
   void NoteFailure(const TBlockSerial& port, const std::string& name);
@@ -99,6 +103,8 @@ class TLinkMonitor final : public IPortObserver {
   std::deque<TEvent> queue_;
   bool busy_ = false;     // the monitor's thread is processing events
   bool running_ = false;  // the monitor's thread has been started
+  bool stopping_ = false; // the destructor waits for the thread
+  std::thread thread_;
   int drainers_ = 0;      // callers of Drain waiting
   std::string lastFailure_;
 

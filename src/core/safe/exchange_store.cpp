@@ -1,9 +1,14 @@
 #include "safe/exchange_store.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "files/app_paths.h"
 #include "safe/register_backup.h"
@@ -33,8 +38,31 @@ std::string TExchangeStore::TablePath(const RegisterId& id, TableKind kind) cons
   return RegisterFolder(id) + "/" + std::string(BackupFileName(kind));
 }
 
+namespace {
+
+// True when the folder takes a new file and gives it back (so the copy in it
+// can be replaced or removed), and each of `files` that exists is a plain file.
+bool Changeable(const std::string& folder, std::initializer_list<std::string> files) {
+  for (const std::string& f : files) {
+    struct stat st {};
+    if (::stat(f.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return false;
+  }
+  static std::atomic<unsigned> counter{0};
+  const std::string probe = folder + "/.probe-" + IntToText(std::int64_t(::getpid())) + "-" +
+                            IntToText(std::int64_t(counter.fetch_add(1)));
+  const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  ::close(fd);
+  return ::unlink(probe.c_str()) == 0;
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0 || errno == ENOENT; }
+
+}  // namespace
+
 bool TExchangeStore::Keep(const RegisterId& id, DocumentTable& table, std::time_t when) {
   if (root_.empty() || table.Kind() >= kTableCount) return false;
+  bool kept = false;
   try {
     std::error_code ec;
     fs::create_directories(RegisterFolder(id), ec);
@@ -47,13 +75,27 @@ bool TExchangeStore::Keep(const RegisterId& id, DocumentTable& table, std::time_
     {
       std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
       out << IntToText(std::int64_t(when)) << '\n';
-      if (!out.flush()) return false;
+      kept = bool(out.flush());
     }
-    fs::rename(tmp, stamp, ec);
-    return !ec;
+    if (kept) {
+      fs::rename(tmp, stamp, ec);
+      kept = !ec;
+    }
+    if (!kept) RemoveFile(tmp);
   } catch (...) {
-    return false;
+    kept = false;
   }
+  if (!kept) Forget(id, table.Kind());
+  return kept;
+}
+
+bool TExchangeStore::Forget(const RegisterId& id, TableKind kind) {
+  if (root_.empty() || kind >= kTableCount) return true;
+  const std::string path = TablePath(id, kind);
+  // The time first: without it what may remain counts as no copy.
+  const bool gone = RemoveFile(path + ".time");
+  RemoveFile(path);
+  return gone;
 }
 
 std::optional<std::time_t> TExchangeStore::When(const RegisterId& id, TableKind kind) const {
@@ -72,17 +114,74 @@ std::optional<std::time_t> TExchangeStore::When(const RegisterId& id, TableKind 
   return std::time_t(value);
 }
 
-std::optional<std::time_t> TExchangeStore::Load(const RegisterId& id, TableKind kind, DocumentTable& into) const {
-  const std::optional<std::time_t> when = When(id, kind);
-  if (!when) return std::nullopt;
+CopyStatus TExchangeStore::Load(const RegisterId& id, TableKind kind, DocumentTable& into, std::time_t now) const {
+  CopyStatus status;
   into.Open();
+  const std::optional<std::time_t> when = When(id, kind);
+  if (!when) return status;
+  status.When = *when;
+  const std::string path = TablePath(id, kind);
+  if (!Changeable(RegisterFolder(id), {path, path + ".time"})) {
+    status.State = CopyState::Unwritable;
+    return status;
+  }
+  if (*when > now) {
+    status.State = CopyState::Future;
+    return status;
+  }
   try {
-    LoadTableFile(into, TablePath(id, kind));
+    LoadTableFile(into, path);
   } catch (...) {
     into.Open();
-    return std::nullopt;
+    status.State = CopyState::Unreadable;
+    return status;
   }
-  return when;
+  status.State = CopyState::Present;
+  return status;
+}
+
+bool TExchangeStore::Amend(const RegisterId& id, TableKind kind,
+                           const std::function<void(DocumentTable& copy)>& change, std::time_t when,
+                           bool fromEmpty) {
+  if (kind >= kTableCount) return true;
+  DocumentTable copy(TableDefinition(kind));
+  const CopyStatus status = Load(id, kind, copy, when);  // `copy` stays empty unless present
+  switch (status.State) {
+    case CopyState::Present:
+      break;
+    case CopyState::None:
+      if (!fromEmpty) return true;
+      break;
+    case CopyState::Future:
+    case CopyState::Unreadable:
+      if (fromEmpty) break;
+      Forget(id, kind);
+      return false;
+    case CopyState::Unwritable:
+      Forget(id, kind);
+      return false;
+  }
+  change(copy);
+  return Keep(id, copy, when);
+}
+
+std::string CopyStatusLine(const CopyStatus& status, std::time_t now) {
+  const std::string whole = ": se incarca tot tabelul";
+  switch (status.State) {
+    case CopyState::Present:
+      return CopyAgeText(status.When, now);
+    case CopyState::None:
+      return "Nu exista o copie a ultimului schimb cu aceasta casa" + whole;
+    case CopyState::Future:
+      return "Copia ultimului schimb cu aceasta casa poarta o ora viitoare (" + StoreTimeText(status.When) +
+             "), deci nu se stie ce contine casa" + whole;
+    case CopyState::Unreadable:
+      return "Copia ultimului schimb cu aceasta casa nu poate fi citita" + whole;
+    case CopyState::Unwritable:
+      return "Copia ultimului schimb cu aceasta casa nu poate fi nici actualizata, nici stearsa, deci poate fi "
+             "depasita" + whole;
+  }
+  return {};
 }
 
 std::string StoreTimeText(std::time_t when) { return LocalTimeText(when, "%d.%m.%Y %H:%M"); }

@@ -4,6 +4,7 @@
 // logical number) and table, with the time it was taken, under the user's
 // data folder ($XDG_DATA_HOME/vestok, by default ~/.local/share/vestok).
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -21,6 +22,30 @@ struct RegisterId {
   int LogicNo = 1;
 };
 
+// What is known of a register's copy. Only a present copy says what the
+// register holds; in every other state the whole table is sent.
+enum class CopyState {
+  Present,     // kept, readable, and its time not after now
+  None,        // never kept, or dropped
+  Future,      // its time lies after now (a clock set back, or a foreign file)
+  Unreadable,  // its table file cannot be read
+  Unwritable,  // its folder or files can be neither rewritten nor removed, so it could be stale
+};
+
+struct CopyStatus {
+  CopyState State = CopyState::None;
+  std::time_t When = 0;  // the copy's time, when its time file could be read
+  bool Known() const { return State == CopyState::Present; }
+  // The time of a present copy, nothing otherwise (what Load returned before).
+  operator std::optional<std::time_t>() const {
+    return Known() ? std::optional<std::time_t>(When) : std::nullopt;
+  }
+};
+
+// Said before an upload of the changes: the copy's age when it is present,
+// otherwise why the whole table is sent.
+std::string CopyStatusLine(const CopyStatus& status, std::time_t now = std::time(nullptr));
+
 class TExchangeStore {
  public:
   explicit TExchangeStore(std::string root = UserDataFolder());
@@ -32,13 +57,30 @@ class TExchangeStore {
   std::string TablePath(const RegisterId& id, TableKind kind) const;
 
   // Keeps the table's records as the register's copy (the file replaced
-  // whole, or not at all). False when the copy could not be written.
+  // whole, or not at all). False when the copy could not be written; an
+  // older copy is then removed, if it can be, since it no longer says what
+  // the register holds.
   bool Keep(const RegisterId& id, DocumentTable& table, std::time_t when = std::time(nullptr));
-  // Fills `into` (opened and emptied first) with the kept copy and returns
-  // its time; nothing when there is no copy or it cannot be read.
-  std::optional<std::time_t> Load(const RegisterId& id, TableKind kind, DocumentTable& into) const;
+  // Fills `into` (opened and emptied first) with the kept copy when it is
+  // present; `into` is left empty in every other state.
+  CopyStatus Load(const RegisterId& id, TableKind kind, DocumentTable& into,
+                  std::time_t now = std::time(nullptr)) const;
   // The time of the kept copy, without reading it.
   std::optional<std::time_t> When(const RegisterId& id, TableKind kind) const;
+  // Removes the copy (after a run whose effect on the register is not
+  // known). True when no copy is left, also when there was none.
+  bool Forget(const RegisterId& id, TableKind kind);
+  // After a run that changed part of a table: a present copy takes `change`
+  // and is kept again; a copy in any other state is removed. With
+  // `fromEmpty`, where no copy can be trusted (none, from the future,
+  // unreadable) `change` is made to an empty one, which is then kept: what
+  // the register acknowledged or sent is known whatever came before, and a
+  // record the copy lacks is sent in full by the next upload of the changes.
+  // True when the copy took the change, or there was none and `fromEmpty`
+  // is not set; false when it could not be kept (it is then removed when
+  // that can be done; a copy left behind reads as Unwritable).
+  bool Amend(const RegisterId& id, TableKind kind, const std::function<void(DocumentTable& copy)>& change,
+             std::time_t when = std::time(nullptr), bool fromEmpty = false);
 
  private:
   std::string root_;

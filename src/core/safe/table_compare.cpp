@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <optional>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "safe/upload_checks.h"
 #include "text/number_text.h"
@@ -118,19 +120,25 @@ namespace vestok {
 
 void ApplyRowsToCopy(DocumentTable& copy, const DocumentTable& table, const std::vector<std::size_t>& rows) {
   const int key = KeyField(table.Kind());
+  // The copy's first record of each number.
+  std::unordered_map<std::int32_t, std::size_t> byKey;
+  if (key >= 0)
+    for (std::size_t r = 0; r < copy.RecordCount(); ++r)
+      if (const auto k = copy.IntegerAt(r, key)) byKey.emplace(*k, r);
   for (std::size_t row : rows) {
     if (row >= table.RecordCount()) continue;
     std::size_t target = DocumentTable::npos;
+    std::optional<std::int32_t> k;
     if (key < 0) {
       if (row < copy.RecordCount()) target = row;
-    } else if (const auto k = table.IntegerAt(row, key)) {
-      for (std::size_t r = 0; r < copy.RecordCount() && target == DocumentTable::npos; ++r)
-        if (copy.IntegerAt(r, key) == k) target = r;
+    } else if ((k = table.IntegerAt(row, key))) {
+      if (const auto it = byKey.find(*k); it != byKey.end()) target = it->second;
     }
     if (target == DocumentTable::npos) {
       copy.Append();
       copy.Post();
       target = copy.RecordCount() - 1;
+      if (k) byKey.emplace(*k, target);
     }
     for (int f = 0; f < table.FieldCount() && f < copy.FieldCount(); ++f) {
       if (table.IsNullAt(row, f))
@@ -139,6 +147,58 @@ void ApplyRowsToCopy(DocumentTable& copy, const DocumentTable& table, const std:
         copy.SetTextAt(target, f, table.TextAt(row, f));
     }
   }
+}
+
+void RemoveRecordsFromCopy(DocumentTable& copy, const std::vector<std::int32_t>& numbers) {
+  if (numbers.empty()) return;
+  const int key = KeyField(copy.Kind());
+  const std::unordered_set<std::int32_t> wanted(numbers.begin(), numbers.end());
+  std::vector<std::size_t> doomed;
+  for (std::size_t r = 0; r < copy.RecordCount(); ++r) {
+    bool hit = false;
+    if (key < 0) {
+      hit = r == 0 && wanted.count(1) > 0;
+    } else if (const auto k = copy.IntegerAt(r, key)) {
+      hit = wanted.count(*k) > 0;
+    }
+    if (hit) doomed.push_back(r);
+  }
+  for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) {
+    copy.MoveTo(*it);
+    copy.Delete();
+  }
+}
+
+void ApplyUploadToCopy(DocumentTable& copy, const DocumentTable& table, const std::vector<std::size_t>& acknowledged,
+                       const std::vector<std::size_t>& unknown) {
+  std::vector<std::int32_t> lost;
+  const int key = KeyField(table.Kind());
+  std::size_t firstLostPosition = DocumentTable::npos;
+  for (std::size_t row : unknown) {
+    if (row >= table.RecordCount()) continue;
+    if (key < 0)
+      firstLostPosition = std::min(firstLostPosition, row);
+    else if (const auto k = table.IntegerAt(row, key))
+      lost.push_back(*k);
+  }
+  ApplyRowsToCopy(copy, table, acknowledged);
+  RemoveRecordsFromCopy(copy, lost);
+  // Matched by position: from the first unknown one on, the copy says nothing.
+  while (firstLostPosition != DocumentTable::npos && copy.RecordCount() > firstLostPosition) {
+    copy.MoveTo(copy.RecordCount() - 1);
+    copy.Delete();
+  }
+}
+
+void ApplyUploadToCopyByBookmarks(DocumentTable& copy, const DocumentTable& table,
+                                  const std::vector<Bookmark>& acknowledged, const std::vector<Bookmark>& unknown) {
+  auto rows = [&](const std::vector<Bookmark>& marks) {
+    std::vector<std::size_t> out;
+    for (Bookmark b : marks)
+      if (const std::size_t row = table.RowOfBookmark(b); row != DocumentTable::npos) out.push_back(row);
+    return out;
+  };
+  ApplyUploadToCopy(copy, table, rows(acknowledged), rows(unknown));
 }
 
 }  // namespace vestok

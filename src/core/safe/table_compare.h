@@ -5,6 +5,7 @@
 // that the table lacks. Rows are matched by the table's key field; the two
 // single-record tables by position.
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "jobs/record_layouts.h"
@@ -50,5 +51,24 @@ namespace vestok {
 // them, each replacing the copy's record with its key (or, in a
 // single-record table, its position) or going to the copy's end.
 void ApplyRowsToCopy(DocumentTable& copy, const DocumentTable& table, const std::vector<std::size_t>& rows);
+
+// The copy loses the records with these numbers (their key field: an item's
+// PLU, an operator's number, ...): what a delete removed, or records whose
+// state in the register a run left unknown. Every record with the number
+// goes. In a single-record table number 1 is its record.
+void RemoveRecordsFromCopy(DocumentTable& copy, const std::vector<std::int32_t>& numbers);
+
+// After an upload: the copy takes exactly the rows of `table` the register
+// acknowledged, and loses the records of the rows that were sent without an
+// acknowledgement (refused, unanswered, stopped on): the register may hold
+// them or not. Rows given by number in `table`, or by bookmark (bookmarks of
+// rows no longer in the table are passed over). Rows neither acknowledged
+// nor sent leave the copy as it is. A download of chosen records is applied
+// the same way: `acknowledged` the rows it received whole, `unknown` the rows
+// asked for that did not come back.
+void ApplyUploadToCopy(DocumentTable& copy, const DocumentTable& table, const std::vector<std::size_t>& acknowledged,
+                       const std::vector<std::size_t>& unknown);
+void ApplyUploadToCopyByBookmarks(DocumentTable& copy, const DocumentTable& table,
+                                  const std::vector<Bookmark>& acknowledged, const std::vector<Bookmark>& unknown);
 
 }  // namespace vestok

@@ -6,6 +6,7 @@
 
 #include "tables/price_type.h"
 #include "text/number_text.h"
+#include "text/utf8.h"
 
 namespace vestok {
 namespace {
@@ -59,6 +60,12 @@ std::vector<CheckFinding> CheckUploadRows(JobKind kind, const DocumentTable& tab
   const int priceTypeField = tk == tkItems ? table.FieldIndex("PriceType") : -1;
   (void)kind;
 
+  // Texts that came in with characters the code page lacks, by field and
+  // text: a cell still holding one was never mended.
+  std::unordered_map<std::string, const DocumentTable::CodePageLoss*> losses;
+  for (const DocumentTable::CodePageLoss& loss : table.CodePageLosses())
+    losses.emplace(std::to_string(loss.Field) + ':' + loss.Stored, &loss);
+
   std::vector<CheckFinding> out;
   std::unordered_map<std::int32_t, std::size_t> firstOfKey;
   auto add = [&](std::size_t row, int field, FindingLevel level, std::string reason) {
@@ -70,6 +77,18 @@ std::vector<CheckFinding> CheckUploadRows(JobKind kind, const DocumentTable& tab
       const FieldDef& def = table.Fields()[std::size_t(f)];
       if (def.type == FieldType::Text) {
         std::string_view text = table.TextViewAt(row, f);
+        if (!losses.empty() && text.find('?') != std::string_view::npos) {
+          const auto it = losses.find(std::to_string(f) + ':' + std::string(text));
+          if (it != losses.end()) {
+            std::string shown;
+            for (const char32_t ch : it->second->Missing) {
+              if (!shown.empty()) shown += ", ";
+              shown += CodePointName(ch);
+            }
+            add(row, f, FindingLevel::Error,
+                "textul avea caractere pe care Windows-1250 nu le are (" + shown + "), trecute ca ?");
+          }
+        }
         if (f == nameField) {
           if (text.size() > kItemNameSent)
             add(row, f, FindingLevel::Warning,

@@ -2,8 +2,9 @@
 // The checks a table's rows pass before an upload sends a byte of them: texts
 // that cannot cross the link intact, an item name the register will cut, an
 // empty or repeated key, a price type outside its values, a number the
-// record's text form cannot carry. Each finding names the row, the field and
-// the reason, in the window's language.
+// record's text form cannot carry, a text that lost characters the code
+// page lacks on its way in (DocumentTable::CodePageLosses). Each finding
+// names the row, the field and the reason, in the window's language.
 #include <cstddef>
 #include <string>
 #include <string_view>

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -34,9 +35,8 @@ struct TSockAddr {
   socklen_t len = 0;
 };
 
-// The look-up of a host name runs on a thread of its own, so that a name
-// server that does not answer cannot hold the open past its deadline; an
-// abandoned look-up ends by itself later and frees what it found.
+// What one look-up of a host name found, shared by the thread that runs it
+// and the opens that wait for it.
 struct TLookup {
   std::mutex mutex;
   std::condition_variable cv;
@@ -45,6 +45,83 @@ struct TLookup {
   int err = 0;
   std::vector<TSockAddr> found;
 };
+
+void RunLookup(TLookup& lookup, const std::string& host, const std::string& service) {
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_flags = AI_NUMERICSERV;
+  addrinfo* result = nullptr;
+  const int rc = getaddrinfo(host.c_str(), service.c_str(), &hints, &result);
+  const int err = errno;
+  std::vector<TSockAddr> found;
+  for (const addrinfo* a = rc == 0 ? result : nullptr; a; a = a->ai_next) {
+    TSockAddr s;
+    if (a->ai_addrlen > sizeof s.addr) continue;
+    std::memcpy(&s.addr, a->ai_addr, a->ai_addrlen);
+    s.len = a->ai_addrlen;
+    found.push_back(s);
+  }
+  if (result) freeaddrinfo(result);
+  std::lock_guard lock(lookup.mutex);
+  lookup.rc = rc;
+  lookup.err = err;
+  lookup.found = std::move(found);
+  lookup.done = true;
+  lookup.cv.notify_all();
+}
+
+// The look-ups run on threads of their own, so that a name server that does
+// not answer cannot hold an open past its deadline; the resolver itself
+// cannot be interrupted. This owner starts them and joins them: a finished
+// look-up when the next one starts, the others when the program ends (one
+// the resolver still holds then ends by the resolver's own time-outs). A name
+// whose look-up is still running is not asked again: the open waits for the
+// look-up in progress, so a server that never answers costs one thread.
+class TLookupThreads {
+ public:
+  ~TLookupThreads() {
+    std::lock_guard lock(mutex_);
+    for (TRunning& r : running_) r.thread.join();
+  }
+
+  std::shared_ptr<TLookup> Start(const std::string& host, const std::string& service) {
+    std::lock_guard lock(mutex_);
+    const std::string key = host + " " + service;
+    for (auto it = running_.begin(); it != running_.end();) {
+      bool done = false;
+      {
+        std::lock_guard l(it->lookup->mutex);
+        done = it->lookup->done;
+      }
+      if (done) {
+        it->thread.join();
+        it = running_.erase(it);
+      } else if (it->key == key) {
+        return it->lookup;
+      } else {
+        ++it;
+      }
+    }
+    auto lookup = std::make_shared<TLookup>();
+    running_.push_back({key, lookup, std::thread([lookup, host, service] { RunLookup(*lookup, host, service); })});
+    return lookup;
+  }
+
+ private:
+  struct TRunning {
+    std::string key;
+    std::shared_ptr<TLookup> lookup;
+    std::thread thread;
+  };
+  std::mutex mutex_;
+  std::list<TRunning> running_;
+};
+
+TLookupThreads& LookupThreads() {
+  static TLookupThreads owner;
+  return owner;
+}
 
 int Resolve(const TNetAddress& address, Clock::time_point deadline, std::vector<TSockAddr>& out,
             std::string& errorText) {
@@ -66,31 +143,7 @@ int Resolve(const TNetAddress& address, Clock::time_point deadline, std::vector<
     out.push_back(numeric);
     return 0;
   }
-  auto lookup = std::make_shared<TLookup>();
-  std::thread([lookup, host = address.Host, service = std::to_string(address.Port)] {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_NUMERICSERV;
-    addrinfo* result = nullptr;
-    const int rc = getaddrinfo(host.c_str(), service.c_str(), &hints, &result);
-    const int err = errno;
-    std::vector<TSockAddr> found;
-    for (const addrinfo* a = rc == 0 ? result : nullptr; a; a = a->ai_next) {
-      TSockAddr s;
-      if (a->ai_addrlen > sizeof s.addr) continue;
-      std::memcpy(&s.addr, a->ai_addr, a->ai_addrlen);
-      s.len = a->ai_addrlen;
-      found.push_back(s);
-    }
-    if (result) freeaddrinfo(result);
-    std::lock_guard lock(lookup->mutex);
-    lookup->rc = rc;
-    lookup->err = err;
-    lookup->found = std::move(found);
-    lookup->done = true;
-    lookup->cv.notify_all();
-  }).detach();
+  const auto lookup = LookupThreads().Start(address.Host, std::to_string(address.Port));
   std::unique_lock lock(lookup->mutex);
   if (!lookup->cv.wait_until(lock, deadline, [&] { return lookup->done; })) return ETIMEDOUT;
   if (lookup->rc == EAI_SYSTEM) return lookup->err ? lookup->err : EIO;
@@ -150,6 +203,11 @@ int TNetPort::Connect(Clock::time_point deadline, std::string& errorText) {
 
 int TNetPort::Open(std::string& errorText) {
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(ConnectTimeoutMs);
+  // Everything up to the first line settings (connect, negotiation, the first
+  // purge, the speed's answer) is the open and shares its limit, whatever the
+  // server sends or leaves unread.
+  openDeadline_ = deadline;
+  settingUp_ = true;
   if (const int e = Connect(deadline, errorText)) return e;
   // Frames are small and each waits for its answer: no delay for coalescing.
   SetOption(fd_, IPPROTO_TCP, TCP_NODELAY, 1);
@@ -160,7 +218,7 @@ int TNetPort::Open(std::string& errorText) {
   SetOption(fd_, IPPROTO_TCP, TCP_USER_TIMEOUT, UserTimeoutMs);
   SetOption(fd_, IPPROTO_TCP, TCP_QUICKACK, 1);
   if (!Telnet()) return 0;
-  const int e = Negotiate(Clock::now() + std::chrono::milliseconds(NegotiationTimeoutMs));
+  const int e = Negotiate(Capped(Clock::now() + std::chrono::milliseconds(NegotiationTimeoutMs)));
   if (e != 0) Close();
   return e;
 }
@@ -178,11 +236,21 @@ int TNetPort::Negotiate(Clock::time_point deadline) {
   return SendControl(requests, deadline);
 }
 
-// Pumps the socket until `done` holds or the deadline passes (ETIMEDOUT).
+Clock::time_point TNetPort::Capped(Clock::time_point deadline) const {
+  return settingUp_ ? std::min(deadline, openDeadline_) : deadline;
+}
+
+// Pumps the socket until `done` holds or the deadline passes (ETIMEDOUT). A
+// server that never stops sending is not read past the deadline.
 int TNetPort::WaitUntil(Clock::time_point deadline, const std::function<bool()>& done) {
+  deadline = Capped(deadline);
   for (;;) {
     if (const int e = Pump()) return e;
     if (done()) return 0;
+    if (Clock::now() >= deadline) return ETIMEDOUT;
+    // An answer cannot be read behind data nobody takes: a server that sends
+    // that much unasked is not a serial server.
+    if (Pending() >= MaxPending) return EPROTO;
     const int revents = PollUntil(fd_, POLLIN, deadline);
     if (revents < 0) return Fail(errno);
     if (revents == 0) return ETIMEDOUT;
@@ -212,6 +280,7 @@ int TNetPort::ApplyLineSettings(const TLineSettings& s) {
     if (codec_.ServerSpeed() != static_cast<std::uint32_t>(s.Speed)) return EINVAL;
   }
   speed_ = s.Speed;
+  settingUp_ = false;
   return 0;
 }
 
@@ -219,14 +288,18 @@ int TNetPort::Pump() {
   if (fd_ < 0) return EBADF;
   if (Gone()) return goneError_;
   char buf[4096];
-  while (Pending() < MaxPending) {
-    const ssize_t n = recv(fd_, buf, sizeof buf, MSG_DONTWAIT);
+  // One call reads at most MaxPending bytes off the socket: a server that
+  // sends without pause (negotiation that yields no data) cannot keep it here.
+  std::size_t budget = MaxPending;
+  while (Pending() < MaxPending && budget > 0) {
+    const ssize_t n = recv(fd_, buf, std::min(sizeof buf, budget), MSG_DONTWAIT);
     if (n < 0) {
       if (errno == EINTR) continue;
       if (errno == EAGAIN || errno == EWOULDBLOCK) break;
       return Fail(errno);
     }
     if (n == 0) return Fail(ECONNRESET);  // the server closed the connection
+    budget -= static_cast<std::size_t>(n);
     // Acknowledge at once: a server that sends a paced reply byte by byte
     // without TCP_NODELAY would otherwise hold each byte until our delayed
     // acknowledgement of the one before (some 40 ms a byte). Linux drops the
@@ -240,8 +313,7 @@ int TNetPort::Pump() {
       std::string replies;
       codec_.Feed(std::string_view(buf, static_cast<std::size_t>(n)), pending_, replies);
       if (!replies.empty())
-        if (const int e = SendControl(replies, Clock::now() + std::chrono::milliseconds(NegotiationTimeoutMs)))
-          return e;
+        if (const int e = QueueControl(replies)) return e;
     } else {
       pending_.append(buf, static_cast<std::size_t>(n));
     }
@@ -263,7 +335,9 @@ int TNetPort::WaitData(Clock::time_point deadline, bool& ready) {
       ready = true;
       return 0;
     }
-    // Only Telnet commands may have come: wait on for data.
+    // Only Telnet commands may have come: wait on for data, but not past the
+    // deadline for a server that keeps sending them.
+    if (Clock::now() >= deadline) return 0;
     const int revents = PollUntil(fd_, POLLIN, deadline);
     if (revents < 0) return Fail(errno);
     if (revents == 0) return 0;
@@ -302,8 +376,16 @@ int TNetPort::SendControl(const std::string& bytes, Clock::time_point deadline) 
   if (fd_ < 0) return EBADF;
   if (Gone()) return goneError_;
   owed_ += bytes;
-  const int e = Flush(deadline);
+  const int e = Flush(Capped(deadline));
   return e == EAGAIN ? ETIMEDOUT : e;
+}
+
+int TNetPort::QueueControl(const std::string& bytes) {
+  owed_ += bytes;
+  // Answers pile up only for a server that asks without reading them.
+  if (owed_.size() > MaxOwed) return Fail(EPROTO);
+  const int e = Flush(Clock::now());
+  return e == EAGAIN ? 0 : e;
 }
 
 int TNetPort::Write(const char* data, std::size_t count, std::size_t& written) {

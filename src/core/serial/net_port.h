@@ -40,8 +40,12 @@ class TNetPort {
   // a while, so the next frame goes once the purge has been answered; a
   // server that does not answer purges is not waited for again.
   static constexpr int PurgeAnswerWaitMs = 200;
-  // Received bytes kept before the socket is left to hold the rest.
+  // Received bytes kept before the socket is left to hold the rest; also the
+  // most one Pump reads.
   static constexpr std::size_t MaxPending = 65536;
+  // Answers to the server's requests that it has not read yet; more mark the
+  // connection as broken.
+  static constexpr std::size_t MaxOwed = 65536;
 
   explicit TNetPort(TNetAddress address) : address_(std::move(address)) {}
   ~TNetPort();
@@ -50,7 +54,8 @@ class TNetPort {
 
   // Connects and, for a Telnet port, agrees on COM-PORT-CONTROL and raises
   // DTR and RTS on the far port. A failed name look-up leaves the resolver's
-  // text in `errorText`.
+  // text in `errorText`. The open, up to the end of the first
+  // ApplyLineSettings, takes at most ConnectTimeoutMs.
   int Open(std::string& errorText);
   int Fd() const { return fd_; }
   bool Telnet() const { return address_.Scheme == NetScheme::Rfc2217; }
@@ -104,6 +109,11 @@ class TNetPort {
   // Sends control bytes whole (with any data byte still owed first),
   // waiting for the socket at most until the deadline.
   int SendControl(const std::string& bytes, Clock::time_point deadline);
+  // Sends the answers to the server's requests as far as the socket takes
+  // them now; the rest goes before the next bytes.
+  int QueueControl(const std::string& bytes);
+  // The deadline, no later than the open's while the port is being set up.
+  Clock::time_point Capped(Clock::time_point deadline) const;
   int Flush(Clock::time_point deadline);
   // Waits (at most PurgeAnswerWaitMs) for the answer to the last purge.
   int AwaitPurgeAnswer();
@@ -120,6 +130,8 @@ class TNetPort {
   int purgesSent_ = 0;           // PURGE-DATA requests sent
   bool purgesAnswered_ = true;   // false once a server left one unanswered
   Clock::time_point farLineFreeAt_{};
+  Clock::time_point openDeadline_{};
+  bool settingUp_ = false;       // from Open to the end of the first line settings
 };
 
 }  // namespace vestok

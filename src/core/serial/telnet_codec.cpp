@@ -61,11 +61,14 @@ std::uint8_t TTelnetCodec::TakeLineState() {
 }
 
 // An option is only ever answered when its state changes, and never when the
-// message answers our own request: so two sides cannot talk in a loop.
+// message answers our own request: so two sides cannot talk in a loop. An
+// option we do not know is refused once; a server that asks again gets no
+// answer, so a flood of requests is not matched by one of refusals.
 void TTelnetCodec::OnDo(std::uint8_t option, std::string& replies) {
   TOption& o = local_[option];
   if (!LocalSupported(option)) {
-    replies += Command(WONT, option);
+    if (!o.refused) replies += Command(WONT, option);
+    o.refused = true;
     return;
   }
   if (!o.enabled) {
@@ -88,7 +91,8 @@ void TTelnetCodec::OnDont(std::uint8_t option, std::string& replies) {
 void TTelnetCodec::OnWill(std::uint8_t option, std::string& replies) {
   TOption& o = remote_[option];
   if (!RemoteSupported(option)) {
-    replies += Command(DONT, option);
+    if (!o.refused) replies += Command(DONT, option);
+    o.refused = true;
     return;
   }
   if (!o.enabled) {

@@ -70,6 +70,7 @@ class TTelnetCodec {
   struct TOption {
     bool enabled = false;
     bool requested = false;  // we asked and wait for the answer
+    bool refused = false;    // an option we do not know, refused already
   };
   enum class State { Data, Iac, Will, Wont, Do, Dont, Sub, SubIac };
 

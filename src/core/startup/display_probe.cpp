@@ -7,6 +7,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -80,16 +81,61 @@ bool DisplayReachable(const std::string& display, int timeoutMs) {
   return TcpAnswers(host, 6000 + *number, timeoutMs);
 }
 
-bool StaleXDisplay() {
-  const char* platform = std::getenv("QT_QPA_PLATFORM");
-  if (platform && *platform && std::strncmp(platform, "xcb", 3) != 0) return false;
-  if (!platform || !*platform) {
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if (wayland && *wayland) return false;
+bool WaylandReachable(const std::string& name, const std::string& runtimeDir, int timeoutMs) {
+  if (name.starts_with("/")) return UnixSocketAnswers(name, false, timeoutMs);
+  // A relative name needs the runtime folder; without one no client connects.
+  if (runtimeDir.empty()) return false;
+  return UnixSocketAnswers(runtimeDir + "/" + name, false, timeoutMs);
+}
+
+namespace {
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+bool XAnswers() {
+  const std::string display = Env("DISPLAY");
+  return !display.empty() && DisplayReachable(display);
+}
+
+// The Wayland display a client would connect to: WAYLAND_DISPLAY, or
+// "wayland-0" when the platform is chosen as wayland without one.
+bool WaylandAnswers(bool chosen) {
+  std::string name = Env("WAYLAND_DISPLAY");
+  if (name.empty() && chosen) name = "wayland-0";
+  return !name.empty() && WaylandReachable(name, Env("XDG_RUNTIME_DIR"));
+}
+
+}  // namespace
+
+std::optional<std::string> MissingDisplay() {
+  const std::string platform = Env("QT_QPA_PLATFORM");
+  const std::string named = !Env("DISPLAY").empty() ? Env("DISPLAY") : Env("WAYLAND_DISPLAY");
+  if (platform.empty()) {
+    if (XAnswers() || WaylandAnswers(false)) return std::nullopt;
+    return named;
   }
-  const char* display = std::getenv("DISPLAY");
-  if (!display || !*display) return false;
-  return !DisplayReachable(display);
+  // A list such as "wayland;xcb" is tried in its order: one that opens is enough.
+  std::size_t from = 0;
+  while (from <= platform.size()) {
+    const std::size_t end = std::min(platform.find(';', from), platform.size());
+    const std::string entry = platform.substr(from, end - from);
+    from = end + 1;
+    if (entry.starts_with("xcb")) {
+      if (XAnswers()) return std::nullopt;
+    } else if (entry.starts_with("wayland")) {
+      if (WaylandAnswers(true)) return std::nullopt;
+    } else if (!entry.empty()) {
+      return std::nullopt;
+    }
+  }
+  return named;
+}
+
+bool PreferLiveXDisplay() {
+  return Env("QT_QPA_PLATFORM").empty() && !Env("WAYLAND_DISPLAY").empty() && !WaylandAnswers(false) && XAnswers();
 }
 
 }  // namespace vestok

@@ -10,8 +10,12 @@
 namespace vestok {
 
 extern std::array<std::string, kTableCount> CurrentFileName;
+// Whether that file was read as UTF-8 (and converted): the next save over it
+// says that it is written in Windows-1250 from then on.
+extern std::array<bool, kTableCount> CurrentFileReadAsUtf8;
 
-// Sets every entry to kNoCurrentFile (the main window does so when shown).
+// Sets every entry to kNoCurrentFile (the main window does so when shown),
+// read as Windows-1250.
 void ResetCurrentFileNames();
 
 }  // namespace vestok

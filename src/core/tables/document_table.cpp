@@ -54,6 +54,7 @@ void DocumentTable::Notify(F&& f) const {
 void DocumentTable::ResetRows() {
   Notify([](ITableObserver& o) { o.AboutToReset(); });
   rows_.clear();
+  losses_.clear();
   backup_.reset();
   cur_ = npos;
   eof_ = bof_ = true;

@@ -185,6 +185,20 @@ class DocumentTable {
   // outside the table (one allocation), without a pending state.
   void AppendBuilt(const RecordBuilder& builder);
 
+  // ---- texts that came in from UTF-8 (a file, a spreadsheet) with
+  // characters Windows-1250 lacks, each now a '?'. The check before an upload
+  // names every cell that still holds such a text; Open, Close and Empty
+  // forget them.
+  struct CodePageLoss {
+    int Field = -1;
+    std::string Stored;       // the text as the table holds it
+    std::u32string Missing;   // the characters that became '?'
+  };
+  void NoteCodePageLoss(int field, std::string stored, std::u32string missing) {
+    losses_.push_back({field, std::move(stored), std::move(missing)});
+  }
+  const std::vector<CodePageLoss>& CodePageLosses() const { return losses_; }
+
  private:
   struct Row {
     Bookmark id;
@@ -220,6 +234,7 @@ class DocumentTable {
   std::optional<RecordData> backup_;  // the current record before Edit
   std::vector<ITableObserver*> observers_;
   int suspended_ = 0;
+  std::vector<CodePageLoss> losses_;
 };
 
 }  // namespace vestok

@@ -20,6 +20,7 @@
 #include "tables/table_file.h"
 #include "text/ascii.h"
 #include "text/number_text.h"
+#include "text/utf8.h"
 
 namespace vestok {
 namespace {
@@ -111,7 +112,7 @@ std::string_view Unescape(std::string_view value, std::string& scratch) {
 
 class TableFileParser {
  public:
-  explicit TableFileParser(DocumentTable& table) : table_(table) {}
+  TableFileParser(DocumentTable& table, TableFileReadInfo& info) : table_(table), info_(info) {}
 
   void Feed(const char* data, std::size_t size) {
     std::size_t start = 0;
@@ -215,7 +216,16 @@ class TableFileParser {
     switch (def.type) {
       case FieldType::Text: {
         std::string_view text = Unescape(value, escapeScratch_);
+        if (info_.Utf8) {
+          missing_.clear();
+          converted_ = Utf8ToCp1250(text, &missing_);
+          text = converted_;
+        }
         if (text.size() > std::size_t(def.width)) text = text.substr(0, std::size_t(def.width));
+        if (info_.Utf8 && !missing_.empty()) {
+          table_.NoteCodePageLoss(field, std::string(text), missing_);
+          info_.LostCharacters.push_back({table_.RecordCount(), field, missing_});
+        }
         builder_.Set(field, CellValue::Str(text));
         return true;
       }
@@ -245,6 +255,9 @@ class TableFileParser {
   }
 
   DocumentTable& table_;
+  TableFileReadInfo& info_;
+  std::string converted_;
+  std::u32string missing_;
   Phase phase_ = Phase::BeforeHeader;
   bool atFileStart_ = true;
   std::size_t lineNo_ = 0;
@@ -283,17 +296,38 @@ class FileDescriptor {
 
 }  // namespace
 
-void LoadTableFromBytes(DocumentTable& table, std::string_view bytes) {
+std::vector<std::string> TableFileLineValues(std::string_view line) {
+  std::vector<std::string> values;
+  ValueReader reader(line);
+  std::string scratch;
+  while (!reader.AtEnd()) {
+    std::string_view value;
+    reader.Next(value, scratch);
+    values.emplace_back(value);
+  }
+  return values;
+}
+
+void LoadTableFromBytes(DocumentTable& table, std::string_view bytes, TableFileReadInfo& info) {
   if (!table.IsOpen()) throw TableUsageError("table is not open");
+  info = TableFileReadInfo{};
+  info.Utf8 = LooksLikeUtf8(bytes);
+  if (info.Utf8 && bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) bytes.remove_prefix(kUtf8Bom.size());
   table.Post();
   SuspendGuard guard(table);
-  TableFileParser parser(table);
+  TableFileParser parser(table, info);
   parser.Feed(bytes.data(), bytes.size());
   parser.Finish();
 }
 
-void LoadTableFile(DocumentTable& table, const std::string& path) {
+void LoadTableFromBytes(DocumentTable& table, std::string_view bytes) {
+  TableFileReadInfo info;
+  LoadTableFromBytes(table, bytes, info);
+}
+
+void LoadTableFile(DocumentTable& table, const std::string& path, TableFileReadInfo& info) {
   if (!table.IsOpen()) throw TableUsageError("table is not open");
+  info = TableFileReadInfo{};
   int raw;
   // Non-blocking, so that a FIFO without a writer cannot hold the open; only
   // a plain file is read: a FIFO, a terminal or /dev/zero would hold the
@@ -306,21 +340,51 @@ void LoadTableFile(DocumentTable& table, const std::string& path) {
     throw TableFileOpenError("cannot open " + path);
   table.Post();
   SuspendGuard guard(table);
-  TableFileParser parser(table);
   // Big blocks, but no bigger than a small file needs.
   const std::size_t blockSize =
       st.st_size >= 0 && std::size_t(st.st_size) < kReadBlock ? std::size_t(st.st_size) + 4096 : kReadBlock;
   std::unique_ptr<char[]> block(new char[blockSize]);
-  for (;;) {
-    const ssize_t n = ::read(fd.get(), block.get(), blockSize);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throw TableFileReadError("cannot read " + path);
+  auto readBlock = [&]() -> std::size_t {
+    for (;;) {
+      const ssize_t n = ::read(fd.get(), block.get(), blockSize);
+      if (n >= 0) return std::size_t(n);
+      if (errno != EINTR) throw TableFileReadError("cannot read " + path);
     }
-    if (n == 0) break;
-    parser.Feed(block.get(), std::size_t(n));
+  };
+  // First the whole file is looked at: is it UTF-8? A file of ordinary size
+  // is one block, parsed from memory; a bigger one is read a second time.
+  Utf8Scan scan;
+  std::size_t n = readBlock();
+  const bool bom = std::string_view(block.get(), n).substr(0, kUtf8Bom.size()) == kUtf8Bom;
+  bool whole = true;
+  if (!bom) {
+    scan.Feed(std::string_view(block.get(), n));
+    // Once a byte is no UTF-8 the rest cannot change the answer.
+    while (!scan.Failed()) {
+      const std::size_t more = readBlock();
+      if (more == 0) break;
+      whole = false;
+      scan.Feed(std::string_view(block.get(), more));
+    }
+  }
+  info.Utf8 = bom || (scan.Valid() && scan.MultiByte());
+  if (!whole) {
+    if (::lseek(fd.get(), 0, SEEK_SET) != 0) throw TableFileReadError("cannot read " + path);
+    n = readBlock();
+  }
+  TableFileParser parser(table, info);
+  std::size_t skip = bom ? kUtf8Bom.size() : 0;
+  while (n != 0) {
+    parser.Feed(block.get() + skip, n - skip);
+    skip = 0;
+    n = readBlock();
   }
   parser.Finish();
+}
+
+void LoadTableFile(DocumentTable& table, const std::string& path) {
+  TableFileReadInfo info;
+  LoadTableFile(table, path, info);
 }
 
 }  // namespace vestok

@@ -48,6 +48,12 @@
 #ifndef ESRCH
 #define ESRCH 3
 #endif
+#ifndef O_NOFOLLOW
+#define O_NOFOLLOW 0
+#endif
+#ifndef AT_SYMLINK_NOFOLLOW
+#define AT_SYMLINK_NOFOLLOW 0x100
+#endif
 
 // Symbolic links are not followed on Windows: every name is its own file.
 inline int lstat(const char* path, struct stat* st) { return stat(path, st); }
@@ -61,4 +67,9 @@ inline int fsync(int fd) { return _commit(fd); }
 inline int fchmod(int, unsigned) { return 0; }
 // Only the question whether a process is alive (signal 0) is answered.
 int kill(pid_t pid, int sig);
+// The C runtime opens no folder as a descriptor, so there is none to open a
+// file relative to: these fail with ENOSYS (a folder read through them, such
+// as a backup's, is refused as unreadable).
+int openat(int dirfd, const char* name, int flags, ...);
+int fstatat(int dirfd, const char* name, struct stat* st, int flags);
 #endif

@@ -1,4 +1,4 @@
-// The process check behind kill(pid, 0) on Windows (win/posix_files_win.h).
+// The POSIX calls that the C runtime lacks (win/posix_files_win.h).
 #include <windows.h>
 
 #include <cerrno>
@@ -19,5 +19,15 @@ int kill(pid_t pid, int sig) {
   CloseHandle(process);
   if (running) return 0;
   errno = ESRCH;
+  return -1;
+}
+
+int openat(int, const char*, int, ...) {
+  errno = ENOSYS;
+  return -1;
+}
+
+int fstatat(int, const char*, struct stat*, int) {
+  errno = ENOSYS;
   return -1;
 }
