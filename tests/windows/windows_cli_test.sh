@@ -116,6 +116,17 @@ stop_sim
 cmp -s "$work/sales-linux.csv" "$work/sales-windows.csv" || fail "download item-sales -: bytes differ from Linux"
 grep -q $'\r\r' "$work/sales-windows.csv" && fail "download item-sales -: CR added before CR LF"
 
+# A backup into a folder and its restore: the backup's check reads the
+# folder's files by name (openat and fstatat on a folder descriptor).
+start_sim "$com3" "$work/backup.trace" --load "$src/data/sample"
+rm -rf "$work/backup"
+"$wine" "$app" backup "$work/backup" >/dev/null 2>"$work/backup.err" || fail "backup: exit $?"
+"$wine" "$app" restore "$work/backup" >/dev/null 2>"$work/restore.err" || fail "restore: exit $?"
+stop_sim
+cmp -s "$work/backup/items.csv" "$src/data/sample/items.csv" ||
+  [ "$(grep -c . "$work/backup/items.csv")" -eq "$(grep -c . "$src/data/sample/items.csv")" ] ||
+  fail "backup: items.csv does not hold the register's items"
+
 # A register that does not answer: the attempts and their time-outs, exit 2.
 start_sim "$com3" "$work/silent.trace" --silent
 start=$(date +%s%N)
@@ -162,4 +173,4 @@ if [ $failures -ne 0 ]; then
   echo "windows_cli_test: $failures failures (traces and outputs in $work)"
   exit 1
 fi
-echo "windows_cli_test: fiscal, upload (same wire as Linux), download to -, silent register, missing port, Ctrl+C"
+echo "windows_cli_test: fiscal, upload (same wire as Linux), download to -, backup and restore, silent register, missing port, Ctrl+C"

@@ -67,9 +67,8 @@ inline int fsync(int fd) { return _commit(fd); }
 inline int fchmod(int, unsigned) { return 0; }
 // Only the question whether a process is alive (signal 0) is answered.
 int kill(pid_t pid, int sig);
-// The C runtime opens no folder as a descriptor, so there is none to open a
-// file relative to: these fail with ENOSYS (a folder read through them, such
-// as a backup's, is refused as unreadable).
+// Files by name in a folder of files/folder_fd.h (OpenFolder); any other
+// descriptor fails with EBADF.
 int openat(int dirfd, const char* name, int flags, ...);
 int fstatat(int dirfd, const char* name, struct stat* st, int flags);
 #endif

@@ -13,4 +13,11 @@ std::string Utf8(std::wstring_view utf16);
 // "Error N" when Windows has none.
 std::string ErrorMessage(unsigned long code);
 
+// A descriptor that stands for a folder (files/folder_fd.h): a real one of the
+// C runtime (on the NUL device), so close() takes it, remembered with the
+// folder's path for openat and fstatat. -1 with errno on failure.
+int FolderDescriptor(const std::string& path);
+// The folder a descriptor stands for; empty for any other descriptor.
+std::string FolderOfDescriptor(int fd);
+
 }  // namespace vestok::win
