@@ -13,6 +13,7 @@
 #include "files/app_paths.h"
 #include "files/rename_over.h"
 #include "files/safe_file_write.h"
+#include "monitor/port_failure.h"
 #include "serial/block_serial.h"
 #include "serial/port_name.h"
 #include "serial/serial_ports.h"
@@ -114,20 +115,25 @@ TEST(WindowsSerial, PortNamesOpenTheirDevicesAndFailuresLeaveThePortClosed) {
   EXPECT_NE(port.LastErrorCode, 0);
   EXPECT_EQ(port.DeviceName, "\\\\.\\COM199");
   EXPECT_NE(port.LastErrorText, "OK");
+  EXPECT_EQ(PortFailureReason(port.LastErrorCode), "portul nu exista (dispozitivul lipseste sau nu este conectat)");
   EXPECT_EQ(port.ReceiveByte(0), 0);
   EXPECT_EQ(port.LastErrorCode, ErrPortNotOpen);
+  // On Windows a port held by another program answers "access denied".
+  EXPECT_EQ(PortFailureReason(ERROR_ACCESS_DENIED), "portul este ocupat de alt program");
 
   // A plain file is not a serial port, and is left as it was.
   const std::string file = TempFolder() + "not-a-port";
   ASSERT_TRUE(SafeWriteFile(file, "x", 0644));
   port.OpenPort(file);
   EXPECT_FALSE(port.IsOpen);
-  EXPECT_NE(port.LastErrorCode, 0);
+  EXPECT_EQ(PortFailureReason(port.LastErrorCode), "dispozitivul nu este un port serial") << port.LastErrorCode;
   EXPECT_EQ(ReadWhole(file), "x");
 
   port.OpenPort("tcp://127.0.0.1:1");
   EXPECT_FALSE(port.IsOpen);
   EXPECT_EQ(port.LastErrorCode, ERROR_NOT_SUPPORTED);
+  EXPECT_EQ(PortFailureReason(port.LastErrorCode),
+            "porturile de retea nu sunt disponibile in versiunea pentru Windows");
 
   // The registry's list replaces the dialog's entries, or leaves them.
   std::vector<std::string> ports{"COM1", "COM2"};
