@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "config/link_settings.h"
 #include "jobs/del_thread.h"
 #include "jobs/load_thread.h"

@@ -10,7 +10,7 @@
 #include "jobs/job_thread.h"
 #include "ecr/link_port.h"
 #include "jobs_bench_support.h"
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "monitor/trace_file.h"
 
 using namespace vestok;

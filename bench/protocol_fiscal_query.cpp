@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "config/link_settings.h"
 #include "ecr/fiscal_number.h"
 #include "ecr/frames.h"

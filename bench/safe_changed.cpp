@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "jobs/job_thread.h"
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "jobs_bench_support.h"
 #include "safe/exchange_store.h"
 #include "safe/table_compare.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "config/link_settings.h"
-#include "ecr/window_link.h"
+#include "ui/window_state.h"
 #include "jobs/operation_log.h"
 #include "monitor/trace_file.h"
 #include "ui/window_monitor.h"

@@ -353,7 +353,17 @@ Comenzi:
   restore DIR [--force]               incarca tabelele din DIR (--force: si in alta casa)
   settings [--save]                   afiseaza setarile legaturii (--save: le scrie in configuratie)
   fleet PLAN.csv                      ruleaza planul: port,logic,varianta,comanda,tabel,fisier
-
+)"
+#ifdef VESTOK_HAVE_SHEETS
+         R"(  import TABEL SURSA IESIRE.csv       o foaie de calcul (.xlsx, .ods, .csv) intr-un fisier tabel
+                                      (vestok-cli import --help: optiunile lui)
+  export TABEL FISIER.csv IESIRE.xlsx  un fisier tabel intr-un registru .xlsx
+)"
+#else
+         R"(  (import si export lipsesc din aceasta versiune: bibliotecile foilor de calcul nu sunt incluse)
+)"
+#endif
+         R"(
 TABEL: items, item-sales, group-sales, stand-sales, operators, pay-types,
        discounts, receipt-format, header, settings
 L: lista separata prin virgule; numerele pot fi intervale (1,5,10-20)

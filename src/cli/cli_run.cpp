@@ -8,6 +8,7 @@
 #include <memory>
 #include <sys/stat.h>
 
+#include "cli/cli_face.h"
 #include "engine/engine.h"
 #include "jobs/direct_main_thread.h"
 #include "monitor/trace_file.h"
@@ -31,58 +32,6 @@ const char* CommandName(TCommand c) {
     default: return "";
   }
 }
-
-// The engine's events as lines or JSON events of one register.
-class TCliEvents final : public IEngineEvents {
- public:
-  TCliEvents(TOutput& output, std::string reg, bool checkReport)
-      : output_(output), reg_(std::move(reg)), checkReport_(checkReport) {}
-
-  void Event(const TEngineEvent& e) override {
-    switch (e.Kind) {
-      case TEventKind::Start:
-      case TEventKind::Line: output_.Line(reg_, e.Text); break;
-      case TEventKind::Record: output_.Record(reg_, e.Text, e.No.value_or(0), std::size_t(e.Done), std::size_t(e.Total)); break;
-      case TEventKind::Warning:
-        if (checkReport_ && !output_.Json())
-          output_.Result(reg_, e.Text, {});
-        else
-          output_.Warning(reg_, e.Text, e.No);
-        break;
-      case TEventKind::Error:
-        ++errors_;
-        if (checkReport_ && !output_.Json())
-          output_.Result(reg_, e.Text, {});
-        else
-          output_.Error(reg_, e.Text, e.No);
-        break;
-      case TEventKind::Stop: output_.Stop(reg_, e.Text, e.Done); break;
-      case TEventKind::Verdict: output_.Verdict(reg_, e.Text, errors_); break;
-      case TEventKind::Result: {
-        std::vector<std::pair<std::string, std::string>> fields;
-        for (const auto& f : e.Fields)
-          fields.emplace_back(f.Name, f.Text ? JsonString(Utf8FromCp1250(f.Value)) : f.Value);
-        output_.Result(reg_, e.Text, fields);
-        break;
-      }
-    }
-  }
-
- private:
-  TOutput& output_;
-  const std::string reg_;
-  const bool checkReport_;  // the check's findings are the command's result (standard output)
-  std::int32_t errors_ = 0;
-};
-
-// A command line asks nobody: rows with errors stay behind, a restore into
-// another register needs --force (the engine is told so), all else goes on.
-class TCliQuestions final : public IEngineQuestions {
- public:
-  TRowsWithErrors RowsWithErrors(const std::vector<std::string>&) override { return TRowsWithErrors::SendGood; }
-  void CheckWarnings(const std::vector<std::string>&) override {}
-  bool Confirm(TQuestion question, const std::string&) override { return question != TQuestion::OtherRegister; }
-};
 
 std::unique_ptr<DocumentTable> NewTable(TableKind kind) {
   auto table = std::make_unique<DocumentTable>(TableDefinition(kind));
@@ -252,20 +201,6 @@ class TRun {
 };
 
 }  // namespace
-
-int ExitCodeOf(TOutcomeKind kind) {
-  switch (kind) {
-    case TOutcomeKind::Done: return kExitOk;
-    case TOutcomeKind::RecordErrors: return kExitRecordErrors;
-    case TOutcomeKind::NoAnswer: return kExitNoAnswer;
-    case TOutcomeKind::PortFailed: return kExitPortFailed;
-    case TOutcomeKind::FileFailed: return kExitFileFailed;
-    case TOutcomeKind::Stopped: return kExitStopped;
-    case TOutcomeKind::Refused:
-    case TOutcomeKind::Cancelled: return kExitRecordErrors;
-  }
-  return kExitRecordErrors;
-}
 
 void TStopSignal::Stop() {
   stopped_.store(true);

@@ -39,8 +39,6 @@ class TStopSignal {
   std::set<TEngine*> engines_;
 };
 
-// The exit status of an outcome (README: exit codes).
-int ExitCodeOf(TOutcomeKind kind);
 
 struct TRunSetup {
   TCommand Command = TCommand::Fiscal;

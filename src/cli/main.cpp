@@ -10,7 +10,6 @@
 #include <iostream>
 #include <optional>
 #include <sstream>
-#include <string_view>
 
 #include "cli/cli_options.h"
 #include "cli/cli_output.h"
@@ -95,13 +94,6 @@ int Usage(const std::string& message) {
   return kExitUsage;
 }
 
-#ifndef VESTOK_HAVE_SHEETS
-// A build without the spreadsheet libraries (the Windows one: Debian has
-// none for it) has no import and export.
-constexpr const char* kNoSheets =
-    "import si export (foi de calcul .xlsx, .ods) lipsesc din aceasta versiune a programului";
-#endif
-
 bool ReadAll(std::istream& in, std::string& text) {
   std::ostringstream s;
   s << in.rdbuf();
@@ -129,9 +121,6 @@ int Run(int argc, char** argv, TStopSignal& stop) {
   }
   if (request.Command == TCommand::Help) {
     std::cout << HelpText();
-#ifndef VESTOK_HAVE_SHEETS
-    std::cout << "\n" << kNoSheets << "\n";
-#endif
     return kExitOk;
   }
   if (request.Command == TCommand::Version) {
@@ -212,9 +201,6 @@ int Run(int argc, char** argv, TStopSignal& stop) {
 int main(int argc, char** argv) {
 #ifdef VESTOK_HAVE_SHEETS
   if (argc > 1 && IsSheetCommand(argv[1])) return RunSheetCommand(argc - 1, argv + 1);
-#else
-  if (argc > 1 && (std::string_view(argv[1]) == "import" || std::string_view(argv[1]) == "export"))
-    return Usage(kNoSheets);
 #endif
   // A reader that goes away (| head) must not end the run before it saves
   // its files: the write fails instead, and the status says so.

@@ -1,6 +1,6 @@
 #include "ui/engine_face.h"
 
-#include "jobs/operation_log.h"
+#include "ui/window_state.h"
 #include "text/cp1250.h"
 #include "ui/dialogs.h"
 #include "ui/log_window.h"

@@ -1,6 +1,6 @@
 #include "ui/link_test_thread.h"
 
-#include "ecr/window_link.h"
+#include "ui/window_state.h"
 
 namespace vestok {
 

@@ -3,7 +3,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "jobs/operation_log.h"
+#include "ui/window_state.h"
 #include "text/cp1250.h"
 
 namespace vestok {

@@ -26,7 +26,7 @@
 #include "jobs/load_thread.h"
 #include "jobs/save_thread.h"
 #include "program_version.h"
-#include "tables/current_file_name.h"
+#include "ui/window_state.h"
 #include "ui/action_icons.h"
 #include "ui/close_guard.h"
 #include "ui/detect_ecrs_dialog.h"

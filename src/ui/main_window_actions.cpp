@@ -6,7 +6,7 @@
 #include <QTabWidget>
 #include <exception>
 
-#include "tables/current_file_name.h"
+#include "ui/window_state.h"
 #include "tables/table_file.h"
 #include "ui/about_box.h"
 #include "ui/availability_rules.h"

@@ -10,7 +10,7 @@
 #include <exception>
 
 #include "jobs/operation_log.h"
-#include "tables/current_file_name.h"
+#include "ui/window_state.h"
 #include "tables/table_file.h"
 #include "ui/file_path_text.h"
 #include "ui/job_tag.h"

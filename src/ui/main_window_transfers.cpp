@@ -6,7 +6,7 @@
 #include <QTabWidget>
 #include <exception>
 
-#include "ecr/window_link.h"
+#include "ui/window_state.h"
 #include "jobs/operation_log.h"
 #include "ui/engine_face.h"
 #include "ui/job_tag.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "config/link_settings.h"
-#include "ecr/window_link.h"
+#include "ui/window_state.h"
 #include "serial/serial_ports.h"
 #include "text/number_text.h"
 #include "ui/dialogs.h"

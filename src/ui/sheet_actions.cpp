@@ -6,7 +6,7 @@
 #include "jobs/operation_log.h"
 #include "sheets/sheet_export.h"
 #include "sheets/sheet_import.h"
-#include "tables/current_file_name.h"
+#include "ui/window_state.h"
 #include "tables/table_file.h"
 #include "text/cp1250.h"
 #include "text/number_text.h"

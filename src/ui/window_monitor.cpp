@@ -1,6 +1,6 @@
 #include "ui/window_monitor.h"
 
-#include "ecr/window_link.h"
+#include "ui/window_state.h"
 
 namespace vestok {
 

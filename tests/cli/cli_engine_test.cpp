@@ -66,6 +66,15 @@ TEST_F(CliEngineTest, AStoppedDownloadSaysSoInTextAndJsonAndKeepsWhatCame) {
   EXPECT_TRUE(Has(lines.back(), "\"errors\":" + std::to_string(errors))) << lines.back();
 }
 
+TEST_F(CliEngineTest, APortThatWillNotOpenSaysWhyInTextAndJson) {
+  auto r = Run({"fiscal", "--port", Path("no-such-port")});
+  EXPECT_EQ(r.Status, 3);
+  EXPECT_TRUE(Has(r.Err, "Portul " + Path("no-such-port") + " nu poate fi deschis: portul nu exista")) << r.Err;
+  r = Run({"fiscal", "--port", Path("no-such-port"), "--json"});
+  EXPECT_EQ(r.Status, 3);
+  EXPECT_TRUE(Has(r.Out, "nu poate fi deschis: portul nu exista")) << r.Out;
+}
+
 TEST_F(CliEngineTest, JsonCarriesEveryFindingAndTheSummaryCountsTheErrorEvents) {
   EcrSimulator& sim = StartSim({Register(1, 0)});
   WriteFile(Path("bad.csv"), kItemsHead + ItemRow(1, "Paine", "2") + ItemRow(2, "Lapte;degresat", "3") +

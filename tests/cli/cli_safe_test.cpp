@@ -155,3 +155,66 @@ TEST_F(CliSafeTest, ABackupRestoredIntoAnEmptyRegisterDownloadsTheSame) {
 
 }  // namespace
 }  // namespace vestok::cli_test
+
+namespace vestok::cli_test {
+namespace {
+
+// After any mix of uploads, deletes and failures, --changed leaves the
+// register equal to the file: the copy holds only what the register took.
+TEST_F(CliSafeTest, TheCopyHoldsOnlyWhatTheRegisterTook) {
+  EcrSimulator& sim = StartTracedSim({Register(1, 0)});
+  const std::string port = sim.SlavePath();
+  const auto file = [&](int changedPlu, const std::string& price) {
+    std::string rows;
+    for (int i = 1; i <= 6; ++i) rows += ItemRow(i, "Art " + std::to_string(i), i == changedPlu ? price : "1.5");
+    WriteFile(Path("items.csv"), kItemsHead + rows);
+  };
+  const auto changed = [&](int expectStatus) {
+    sim.ClearTrace();
+    const auto r = Run({"upload", "items", Path("items.csv"), "--changed", "--port", port});
+    EXPECT_EQ(r.Status, expectStatus) << r.Err;
+    return Commands(sim).size();
+  };
+  const auto price = [&](int plu) {
+    std::string value;
+    sim.WithRegister(1, [&](TSimRegister& reg) {
+      if (const auto* rec = reg.Memory.Find(SimTable::Items, plu)) value = (*rec)[4];
+    });
+    return value;
+  };
+  file(0, "");
+  ASSERT_EQ(changed(0), 6u);
+
+  // A delete empties the copy as it empties the register.
+  ASSERT_EQ(Run({"delete-items", "--port", port}).Status, 0);
+  EXPECT_EQ(changed(0), 6u);
+
+  // An upload of some numbers, then the file set back: the copy took what was sent.
+  file(2, "9");
+  ASSERT_EQ(Run({"upload", "items", Path("items.csv"), "--numbers", "2", "--port", port}).Status, 0);
+  file(0, "");
+  EXPECT_EQ(changed(0), 1u);
+  EXPECT_EQ(price(2), "1.50");
+
+  // A record the register refused: what it holds is not known any more.
+  sim.WithRegister(1, [](TSimRegister& reg) { reg.Faults.RefusedRecords = {4}; });
+  file(4, "7");
+  EXPECT_EQ(changed(1), 3u);  // the one changed row, sent RetryCmd + 1 times
+  sim.WithRegister(1, [](TSimRegister& reg) { reg.Faults.RefusedRecords.clear(); });
+  EXPECT_EQ(changed(0), 6u);
+  EXPECT_EQ(price(4), "7.00");
+
+  // A copy that cannot be written is said so, and the next run sends all.
+  const std::string copy = Path("data") + "/vestok/RO1001-1/items.csv";
+  std::filesystem::remove(copy);
+  std::filesystem::create_directories(copy);
+  file(5, "3");
+  sim.ClearTrace();
+  const auto r = Run({"upload", "items", Path("items.csv"), "--port", port});
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_TRUE(Has(r.Err, "Copia ultimului schimb nu a putut fi pastrata")) << r.Err;
+  EXPECT_EQ(changed(0), 6u);
+}
+
+}  // namespace
+}  // namespace vestok::cli_test

@@ -1,4 +1,4 @@
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "config/link_settings.h"
 
 #include <gtest/gtest.h>

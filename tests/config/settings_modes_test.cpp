@@ -9,7 +9,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "as_nobody.h"
 #include "config/link_settings.h"
 

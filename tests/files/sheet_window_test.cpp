@@ -10,7 +10,7 @@
 
 #include "jobs/operation_log.h"
 #include "sheets/sheet_read.h"
-#include "tables/current_file_name.h"
+#include "support/window_state_for_tests.h"
 #include "tables/table_file.h"
 #include "ui/main_window.h"
 #include "ui/sheet_actions.h"

@@ -1,5 +1,5 @@
 // The delete job against the simulated register.
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "jobs/job_fixture.h"
 
 namespace vestok {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "jobs/job_thread.h"
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "config/link_settings.h"
 #include "ecr/link_port.h"
 #include "jobs/del_thread.h"

@@ -1,6 +1,6 @@
 // The upload job and the framework it shares with the other jobs, against
 // the simulated register.
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "jobs/job_fixture.h"
 
 namespace vestok {

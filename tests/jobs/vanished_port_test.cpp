@@ -7,7 +7,7 @@
 #include <chrono>
 
 #include "jobs/job_thread.h"
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "jobs/job_fixture.h"
 
 namespace vestok {

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "ecr/fiscal_number.h"
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "monitor/link_monitor.h"
 #include "protocol/sim_line.h"
 #include "pty_pair.h"

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "config/link_settings.h"
 #include "serial/block_serial.h"
 #include "serial/net_address.h"

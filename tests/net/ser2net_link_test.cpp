@@ -8,7 +8,7 @@
 #include <chrono>
 
 #include "jobs/job_thread.h"
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "ecr/fiscal_number.h"
 #include "jobs/job_fixture.h"
 #include "net/ser2net_fixture.h"

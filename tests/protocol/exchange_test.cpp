@@ -2,7 +2,7 @@
 // pseudo-terminal; the frames on the wire are compared byte for byte.
 #include <unistd.h>
 
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "ecr/exchange.h"
 #include "jobs/record_layouts.h"
 #include "ecr/frames.h"

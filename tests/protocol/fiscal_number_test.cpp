@@ -1,5 +1,5 @@
 // The fiscal number query end to end against the simulated register.
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "ecr/fiscal_number.h"
 #include "ecr/frames.h"
 #include "protocol/sim_line.h"

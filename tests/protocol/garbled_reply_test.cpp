@@ -10,7 +10,7 @@
 #include <random>
 #include <thread>
 
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "config/link_settings.h"
 #include "ecr/exchange.h"
 #include "ecr/frames.h"

@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "config/link_settings.h"
 #include "ecr/link_port.h"
 #include "pty_pair.h"

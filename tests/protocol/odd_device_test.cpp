@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "ecr/fiscal_number.h"
 #include "ecr/link_port.h"
 

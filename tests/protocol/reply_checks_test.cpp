@@ -2,7 +2,7 @@
 // reply bounded in time as well as in length.
 #include <gtest/gtest.h>
 
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "ecr/exchange.h"
 #include "ecr/frames.h"
 #include "jobs/record_layouts.h"

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <memory>
 
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "config/link_settings.h"
 #include "ecr/link_port.h"
 #include "sim/ecr_simulator.h"

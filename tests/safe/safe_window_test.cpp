@@ -207,5 +207,31 @@ TEST_F(SafeWindowTest, BackupThenCompareThenOnlyTheDifferencesGo) {
   EXPECT_EQ(sent[1].rfind("W0;" + items.TextAt(7, 0) + ";", 0), 0u) << sent[1];
 }
 
+// The window keeps the same copy as the command line: a record the register
+// refused leaves none to trust, so "Incarca modificari" offers the whole table.
+TEST_F(SafeWindowTest, ARefusedRecordLeavesNoCopyToUploadTheChangesFrom) {
+  TRegisterFaults faults;
+  faults.RefusedRecords = {3};
+  StartSim(faults, false);
+  ShowWindow();
+  DocumentTable& items = *window->Tables()[tkItems];
+  AddItem(items, "1", "PAINE", "2.5");
+  AddItem(items, "2", "APA", "1");
+  AddItem(items, "3", "LAPTE", "4");
+  dialogs.QueueAnswer(TMessageAnswer::Yes);
+  window->aExportAll->trigger();
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(window->StatusText(1), "Incarcare articole incheiata cu erori");
+  EXPECT_FALSE(fs::exists(dir / "data" / "vestok" / "RO0000001-1" / "items.csv"));
+
+  dialogs.ClearRecords();
+  dialogs.QueueAnswer(TMessageAnswer::No);
+  window->RegisterMenu()->aUploadChanges->trigger();
+  ASSERT_TRUE(WaitIdle());
+  ASSERT_EQ(dialogs.Messages().size(), 1u);
+  EXPECT_EQ(dialogs.Messages()[0].Text,
+            "Nu exista copia ultimului schimb cu aceasta casa pentru acest tabel.\n\rIncarcati tot tabelul?");
+}
+
 }  // namespace
 }  // namespace vestok

@@ -6,7 +6,7 @@
 
 #include <chrono>
 
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "ecr/link_port.h"
 #include "pty_pair.h"
 

@@ -1,5 +1,5 @@
 // The process-wide link port over pseudo-terminals.
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "ecr/link_port.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "tables/current_file_name.h"
 #include "tables/price_type.h"
 #include "tables/table_defs.h"
 
@@ -61,12 +60,6 @@ TEST(TableDefs, PagesGiveTheirTableKind) {
   EXPECT_EQ(TableKindOfPage(-1, 0), 255);
   EXPECT_EQ(TableKindOfPage(4, 0), 255);
   EXPECT_EQ(TableKindOfPage(2, 2), 255);
-}
-
-TEST(TableDefs, CurrentFileNamesStartWithoutFile) {
-  CurrentFileName[3] = "/tmp/x.csv";
-  ResetCurrentFileNames();
-  for (const auto& name : CurrentFileName) EXPECT_EQ(name, "<Nu exista fisier curent>");
 }
 
 TEST(PriceType, ShowingFollowsTheValueAndTheStoredRecords) {

@@ -7,7 +7,7 @@
 #include <QSpinBox>
 #include <QTest>
 
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "tools_fixture.h"
 #include "ui/detect_ecrs_dialog.h"
 

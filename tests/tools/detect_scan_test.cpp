@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "tools/detect_scan.h"
 
 namespace vestok {

@@ -2,7 +2,7 @@
 #include <atomic>
 #include <chrono>
 
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "ecr/frames.h"
 #include "tools/link_test.h"
 #include "tools_fixture.h"

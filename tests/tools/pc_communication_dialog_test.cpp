@@ -5,7 +5,7 @@
 #include <QSlider>
 #include <QSpinBox>
 
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "text/number_text.h"
 #include "tools_fixture.h"
 #include "ui/pc_communication_dialog.h"

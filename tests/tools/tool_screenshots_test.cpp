@@ -8,7 +8,7 @@
 #include <QSlider>
 #include <QSpinBox>
 
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "tools_fixture.h"
 #include "ui/detect_ecrs_dialog.h"
 #include "ui/pc_communication_dialog.h"

@@ -14,7 +14,7 @@
 #include <sstream>
 #include <string>
 
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "config/ini_file.h"
 #include "config/link_settings.h"
 #include "ecr/link_port.h"

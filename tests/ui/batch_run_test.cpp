@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 #include "jobs/save_thread.h"
-#include "tables/current_file_name.h"
+#include "support/window_state_for_tests.h"
 #include "ui/job_tag.h"
 #include "transfer_test_support.h"
 

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "jobs/operation_log.h"
+#include "ui/window_state.h"
 #include "ui/log_window.h"
 #include "ui_test_support.h"
 

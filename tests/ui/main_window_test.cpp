@@ -18,8 +18,9 @@
 #include <QWidgetAction>
 
 #include "program_version.h"
-#include "tables/current_file_name.h"
+#include "support/window_state_for_tests.h"
 #include "ui/main_window.h"
+#include "ui/window_state.h"
 #include "ui/quick_search.h"
 #include "ui/settings_page.h"
 #include "ui/table_grid.h"
@@ -441,6 +442,12 @@ TEST_F(MainWindowTest, ClosingOverUnsavedChangesAsksOnceAndNoKeepsTheWindow) {
   EXPECT_EQ(dialogs.Messages().size(), 2u);
   for (DocumentTable* t : window->Tables()) EXPECT_FALSE(t->IsOpen());
   QFile::remove(path);
+}
+
+TEST(WindowState, CurrentFileNamesStartWithoutFile) {
+  CurrentFileName[3] = "/tmp/x.csv";
+  ResetCurrentFileNames();
+  for (const auto& name : CurrentFileName) EXPECT_EQ(name, "<Nu exista fisier curent>");
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "jobs/del_thread.h"
 #include "jobs/load_thread.h"
 #include "jobs/save_thread.h"

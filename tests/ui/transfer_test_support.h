@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "ecr/window_link.h"
+#include "support/window_state_for_tests.h"
 #include "config/link_settings.h"
 #include "jobs/operation_log.h"
 #include "sim/ecr_simulator.h"

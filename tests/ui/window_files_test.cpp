@@ -15,7 +15,7 @@
 #include <QToolBar>
 #include <QTranslator>
 
-#include "tables/current_file_name.h"
+#include "support/window_state_for_tests.h"
 #include "tables/table_file.h"
 #include "ui/main_window.h"
 #include "ui/qt_translation.h"

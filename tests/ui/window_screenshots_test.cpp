@@ -12,7 +12,7 @@
 #include <QPixmap>
 #include <cstdlib>
 
-#include "tables/current_file_name.h"
+#include "support/window_state_for_tests.h"
 #include "ui/main_window.h"
 #include "ui/qt_translation.h"
 #include "ui/table_grid.h"

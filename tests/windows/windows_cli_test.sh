@@ -141,7 +141,7 @@ stop_sim
 
 # The spreadsheet commands need libraries the Windows build has not: --help
 # says so, and the command is refused as a wrong command line.
-"$wine" "$app" --help 2>/dev/null | grep -q 'import si export .* lipsesc' || fail "--help does not say import and export are missing"
+"$wine" "$app" --help 2>/dev/null | grep -q 'import si export lipsesc' || fail "--help does not say import and export are missing"
 "$wine" "$app" import items a.xlsx b.csv >/dev/null 2>&1
 rc=$?
 [ $rc -eq 64 ] || fail "import: exit $rc, not 64"

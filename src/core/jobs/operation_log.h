@@ -1,7 +1,6 @@
 #pragma once
-// The log of the last transfer: one process-wide list of lines, created at
-// start-up before the window and released after the event loop. Jobs clear
-// and fill it on the user-interface thread; the log window shows it.
+// The log of an operation: its lines, cleared and filled by the jobs that are
+// handed it (the window keeps one for its whole run; see ui/window_state.h).
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,7 +16,5 @@ class TOperationLog {
  private:
   std::vector<std::string> lines_;
 };
-
-extern std::unique_ptr<TOperationLog> OperationLog;
 
 }  // namespace vestok

@@ -1,7 +1,10 @@
-#include "tables/current_file_name.h"
+#include "ui/window_state.h"
 
 namespace vestok {
 
+TLinkSettings LinkSettings;
+TLink LinkPort{LinkSettings};
+std::unique_ptr<TOperationLog> OperationLog;
 std::array<std::string, kTableCount> CurrentFileName;
 std::array<bool, kTableCount> CurrentFileReadAsUtf8{};
 

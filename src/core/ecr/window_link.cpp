@@ -1,8 +1,0 @@
-#include "ecr/window_link.h"
-
-namespace vestok {
-
-TLinkSettings LinkSettings;
-TLink LinkPort{LinkSettings};
-
-}  // namespace vestok

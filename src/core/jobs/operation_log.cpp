@@ -1,7 +1,0 @@
-#include "jobs/operation_log.h"
-
-namespace vestok {
-
-std::unique_ptr<TOperationLog> OperationLog;
-
-}  // namespace vestok
