@@ -86,7 +86,8 @@ void RemoveStaleTemps(const std::string& target) {
     if (!pid || *pid <= 0 || *pid == ::getpid()) continue;
     // A save still running in another process keeps its file.
     if (::kill(pid_t(*pid), 0) == 0 || errno != ESRCH) continue;
-    const std::string full = (target.find_first_of(kPathSeparators) == std::string::npos ? std::string() : folder + "/") + std::string(name);
+    const bool bare = target.find_first_of(kPathSeparators) == std::string::npos;
+    const std::string full = (bare ? std::string() : folder + "/") + std::string(name);
     struct stat st {};
     if (::lstat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::unlink(full.c_str());
   }
