@@ -19,20 +19,6 @@ namespace vestok::cli {
 
 namespace {
 
-const char* CommandName(TCommand c) {
-  switch (c) {
-    case TCommand::Fiscal: return "fiscal";
-    case TCommand::Download: return "download";
-    case TCommand::Upload: return "upload";
-    case TCommand::DeleteItems: return "delete-items";
-    case TCommand::Detect: return "detect";
-    case TCommand::LinkTest: return "linktest";
-    case TCommand::Backup: return "backup";
-    case TCommand::Restore: return "restore";
-    default: return "";
-  }
-}
-
 std::unique_ptr<DocumentTable> NewTable(TableKind kind) {
   auto table = std::make_unique<DocumentTable>(TableDefinition(kind));
   table->Open();
@@ -63,7 +49,7 @@ class TRun {
     TRunReport report;
     report.Register = reg_;
     report.Port = settings_.PortName;
-    report.Command = CommandName(setup_.Command);
+    report.Command = CommandWord(setup_.Command);
     output_.Start(reg_, report.Command, TableName(setup_.Table));
     if (setup_.Trace != nullptr) setup_.Trace->Watch(link_);
     stop_.Join(&engine_);
