@@ -2,7 +2,8 @@
 # vestok-cli.exe under wine against ecrsim on the Linux side: wine's COM3 is a
 # link to the simulator's pseudo-terminal, in a wine prefix of the test's own.
 # The Windows program must put the same bytes on the wire as the Linux one,
-# and write the same table bytes.
+# and write the same table bytes. Its network ports reach the simulator
+# through ser2net on the Linux side.
 #   windows_cli_test.sh <vestok-cli.exe> <Linux build dir> <work dir> <source dir>
 set -uo pipefail
 exe="$1"
@@ -42,7 +43,16 @@ stop_sim() {
     sim_pid=""
   fi
 }
+net_pid=""
+stop_net() {
+  if [ -n "$net_pid" ]; then
+    kill "$net_pid" 2>/dev/null
+    wait "$net_pid" 2>/dev/null
+    net_pid=""
+  fi
+}
 cleanup() {
+  stop_net
   stop_sim
   "$wineserver" -k 2>/dev/null
 }
@@ -151,6 +161,51 @@ rc=$?
 rc=$?
 [ $rc -eq 3 ] || fail "COM199: exit $rc, not 3"
 
+# A network port: ser2net on the Linux side in front of the simulator, raw
+# (tcp://) and Telnet with COM-PORT-CONTROL (rfc2217://); the fiscal number
+# comes through Winsock as through a COM port.
+ser2net=/usr/sbin/ser2net
+listening() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
+# A TCP port on 127.0.0.1 that nobody listens on.
+closed_port() {
+  local p
+  for _ in $(seq 1 50); do
+    p=$((20000 + RANDOM % 20000))
+    listening "$p" || { echo "$p"; return 0; }
+  done
+  return 1
+}
+if [ -x "$ser2net" ]; then
+  for scheme in tcp rfc2217; do
+    accepter="tcp,127.0.0.1"
+    [ "$scheme" = rfc2217 ] && accepter="telnet(rfc2217),tcp,127.0.0.1"
+    port=$(closed_port)
+    start_sim "$work/ecr-net" "$work/net-$scheme.trace" || continue
+    printf 'connection: &line\n  accepter: %s,%s\n  enable: on\n  connector: serialdev,%s,9600n81,local\n' \
+      "$accepter" "$port" "$work/ecr-net" >"$work/ser2net-$scheme.yaml"
+    "$ser2net" -n -d -u -c "$work/ser2net-$scheme.yaml" -P "$work/ser2net-$scheme.pid" >"$work/ser2net-$scheme.log" 2>&1 &
+    net_pid=$!
+    for _ in $(seq 1 100); do
+      listening "$port" && break
+      sleep 0.05
+    done
+    out=$("$wine" "$app" fiscal --port "$scheme://127.0.0.1:$port" 2>"$work/net-$scheme.err")
+    rc=$?
+    stop_net
+    stop_sim
+    [ $rc -eq 0 ] || fail "fiscal over $scheme://: exit $rc ($(tr -d '\r' <"$work/net-$scheme.err" | tail -1))"
+    [ "$out" = "RO0000001" ] || fail "fiscal over $scheme://: '$out'"
+  done
+else
+  fail "$ser2net is missing (scripts/setup installs it)"
+fi
+# Nobody listens on the port: the connection is refused at once, exit 3.
+port=$(closed_port)
+"$wine" "$app" fiscal --port "tcp://127.0.0.1:$port" >/dev/null 2>"$work/refused.err"
+rc=$?
+[ $rc -eq 3 ] || fail "refused connection: exit $rc, not 3"
+grep -qi "refused\|refuz" "$work/refused.err" || fail "refused connection: '$(tr -d '\r' <"$work/refused.err")'"
+
 # Ctrl+C (wine hands SIGINT to the program as CTRL_C_EVENT): the record in
 # progress ends, the verdict is written, exit 130.
 start_sim "$com3" "$work/stop.trace" --baud 600
@@ -173,4 +228,4 @@ if [ $failures -ne 0 ]; then
   echo "windows_cli_test: $failures failures (traces and outputs in $work)"
   exit 1
 fi
-echo "windows_cli_test: fiscal, upload (same wire as Linux), download to -, backup and restore, silent register, missing port, Ctrl+C"
+echo "windows_cli_test: fiscal, upload (same wire as Linux), download to -, backup and restore, silent register, missing port, network ports, Ctrl+C"

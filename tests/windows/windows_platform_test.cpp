@@ -1,6 +1,8 @@
 // The Windows platform files under wine: names in UTF-8 reaching the file
 // system as UTF-16, files written in binary, a save over an existing file,
-// the program's folders, and the serial port's refusals.
+// the program's folders, the serial port's refusals, and a network port
+// through Winsock.
+#include <winsock2.h>
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -129,16 +131,66 @@ TEST(WindowsSerial, PortNamesOpenTheirDevicesAndFailuresLeaveThePortClosed) {
   EXPECT_EQ(PortFailureReason(port.LastErrorCode), "dispozitivul nu este un port serial") << port.LastErrorCode;
   EXPECT_EQ(ReadWhole(file), "x");
 
-  port.OpenPort("tcp://127.0.0.1:1");
-  EXPECT_FALSE(port.IsOpen);
-  EXPECT_EQ(port.LastErrorCode, ERROR_NOT_SUPPORTED);
-  EXPECT_EQ(PortFailureReason(port.LastErrorCode),
-            "porturile de retea nu sunt disponibile in versiunea pentru Windows");
-
   // The registry's list replaces the dialog's entries, or leaves them.
   std::vector<std::string> ports{"COM1", "COM2"};
   ListSerialPorts(ports);
   for (const std::string& p : ports) EXPECT_EQ(p.rfind("COM", 0), 0u) << p;
+}
+
+// A raw network port against a server of the test's own on the loopback:
+// bytes both ways through the same operations as a COM port, the server's
+// close seen as the device gone, and a closed port refused with Winsock's
+// own code (whose text the system has).
+TEST(WindowsSerial, NetworkPortCarriesBytesAndReportsTheServerGoneAndRefusals) {
+  WSADATA data{};
+  ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
+  const SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  ASSERT_NE(listener, INVALID_SOCKET);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  int len = sizeof a;
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  ASSERT_EQ(listen(listener, 1), 0);
+  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len), 0);
+  const std::string name = "tcp://127.0.0.1:" + std::to_string(ntohs(a.sin_port));
+
+  TBlockSerial port;
+  port.OpenPort(name);  // the connect completes in the listener's backlog
+  ASSERT_TRUE(port.IsOpen) << port.LastErrorText;
+  const SOCKET server = accept(listener, nullptr, nullptr);
+  ASSERT_NE(server, INVALID_SOCKET);
+  const std::string reply("\x0a\xff\x00z", 4);
+  ASSERT_EQ(send(server, reply.data(), 4, 0), 4);
+  std::string got;
+  for (int i = 0; i < 4; ++i) got += static_cast<char>(port.ReceiveByte(2000));
+  EXPECT_EQ(port.LastErrorCode, 0) << port.LastErrorText;
+  EXPECT_EQ(got, reply);
+  EXPECT_EQ(port.SendBytes("frame"), 5);
+  EXPECT_EQ(port.LastErrorCode, 0) << port.LastErrorText;
+  char buf[8] = {};
+  int n = 0;
+  for (int r = 0; n < 5 && (r = recv(server, buf + n, 5 - n, 0)) > 0;) n += r;
+  EXPECT_EQ(std::string(buf, n), "frame");
+  // Nothing came: a time-out, the port still there.
+  port.ReceiveByte(50);
+  EXPECT_EQ(port.LastErrorCode, ErrTimeout);
+  EXPECT_FALSE(port.DeviceGone());
+
+  closesocket(server);
+  port.ReceiveByte(2000);
+  EXPECT_NE(port.LastErrorCode, 0);
+  EXPECT_TRUE(port.DeviceGone());
+  EXPECT_EQ(PortFailureReason(port.LastErrorCode, port.DeviceGone()),
+            "dispozitivul a disparut in timpul lucrului (cablu sau adaptor scos)");
+  port.ClosePort();
+
+  closesocket(listener);
+  port.OpenPort(name);
+  EXPECT_FALSE(port.IsOpen);
+  EXPECT_EQ(port.LastErrorCode, WSAECONNREFUSED) << port.LastErrorText;
+  EXPECT_FALSE(port.LastErrorText.empty());
+  WSACleanup();
 }
 
 }  // namespace

@@ -9,6 +9,7 @@ std::string PlatformPortFailure(std::int32_t code) {
   switch (static_cast<DWORD>(code)) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
+    case WSAHOST_NOT_FOUND:  // a network port's host name gives no address
       return "portul nu exista (dispozitivul lipseste sau nu este conectat)";
     // Windows opens a port for one program at a time, whoever the user is.
     case ERROR_ACCESS_DENIED:
@@ -19,8 +20,6 @@ std::string PlatformPortFailure(std::int32_t code) {
       return "dispozitivul nu este un port serial";
     case ERROR_INVALID_PARAMETER:
       return "portul nu accepta setarile cerute (viteza)";
-    case ERROR_NOT_SUPPORTED:
-      return "porturile de retea nu sunt disponibile in versiunea pentru Windows";
     case ERROR_BAD_COMMAND:
     case ERROR_GEN_FAILURE:
     case ERROR_DEVICE_NOT_CONNECTED:

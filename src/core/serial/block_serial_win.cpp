@@ -6,16 +6,20 @@
 // are those of the terminal version: a send returns once its bytes have left
 // the transmit queue, a read takes only what is already queued, a line error
 // costs one read and the bytes follow, and a discard throws away received
-// bytes only.
+// bytes only. A network port (block_serial_net.cpp) takes the place of the
+// device in the same operations, as in the terminal version.
+#include <winsock2.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 
 #include "serial/block_serial.h"
 #include "serial/net_address.h"
-#include "serial/net_port.h"  // the type of net_, which stays empty here
+#include "serial/net_port.h"
 #include "serial/port_name.h"
+#include "serial/socket_api.h"
 #include "win/utf16.h"
 
 namespace vestok {
@@ -113,7 +117,7 @@ void TBlockSerial::SetError(std::int32_t code) {
 // On Windows the "errno" of the layer is the GetLastError code.
 void TBlockSerial::SetErrno(int err) {
   if (err == 0) err = ERROR_GEN_FAILURE;
-  if (IsOpen && MeansDeviceGone(static_cast<DWORD>(err))) deviceGone_ = true;
+  if (IsOpen && (MeansDeviceGone(static_cast<DWORD>(err)) || (net_ && net_->Gone()))) deviceGone_ = true;
   SetError(err);
 }
 
@@ -169,6 +173,7 @@ void TBlockSerial::OpenPort(const std::string& name) {
 
 void TBlockSerial::ReadLineSettings() {
   if (!IsOpen) return SetErrno(ERROR_INVALID_HANDLE);
+  if (net_) return ReadNetLineSettings();
   DCB dcb{};
   dcb.DCBlength = sizeof dcb;
   if (!GetCommState(AsHandle(Handle), &dcb)) return SetErrno(static_cast<int>(GetLastError()));
@@ -189,6 +194,7 @@ void TBlockSerial::WriteLineSettings() {
   const TLineSettings& s = LineSettings;
   if (s.Speed <= 0 || s.DataBits < 5 || s.DataBits > 8 || (s.StopBits != 1 && s.StopBits != 2))
     return SetErrno(ERROR_INVALID_PARAMETER);
+  if (net_) return WriteNetLineSettings();
   HANDLE h = AsHandle(Handle);
   DCB dcb{};
   dcb.DCBlength = sizeof dcb;
@@ -224,6 +230,7 @@ void TBlockSerial::DiscardQueues() {
   ReceiveBuffer.clear();
   receivePos_ = 0;
   if (!IsOpen) return SetErrno(ERROR_INVALID_HANDLE);
+  if (net_) return DiscardNetwork();
   // Received bytes only: every send has left the transmit queue by the time
   // it returns, and clearing that queue could still cut bytes that were on
   // their way.
@@ -234,7 +241,10 @@ void TBlockSerial::DiscardQueues() {
 
 void TBlockSerial::ClosePort() {
   const TOnExit notify([this, wasOpen = IsOpen] { if (observer_ && wasOpen) observer_->PortClosed(*this); });
-  if (IsOpen) {
+  if (IsOpen && net_) {
+    DiscardQueues();
+    CloseNetwork();
+  } else if (IsOpen) {
     DiscardQueues();
     HANDLE h = AsHandle(Handle);
     EscapeCommFunction(h, CLRRTS);
@@ -257,6 +267,11 @@ void TBlockSerial::ClosePort() {
 // kept until TakeLineErrors reports them, whichever call fetched them.
 int TBlockSerial::QueryInput(int& count) {
   count = 0;
+  if (net_) {
+    const int e = net_->Pump();
+    count = static_cast<int>(net_->Pending());
+    return sock::PortErrorCode(e);
+  }
   DWORD errors = 0;
   COMSTAT stat{};
   if (!ClearCommError(AsHandle(Handle), &errors, &stat)) return static_cast<int>(GetLastError());
@@ -270,6 +285,8 @@ int TBlockSerial::QueryInput(int& count) {
 
 int TBlockSerial::QueryOutput(int& count) {
   count = 0;
+  // A send to the network is complete once the socket has taken every byte.
+  if (net_) return 0;
   DWORD errors = 0;
   COMSTAT stat{};
   if (!ClearCommError(AsHandle(Handle), &errors, &stat)) return static_cast<int>(GetLastError());
@@ -310,6 +327,11 @@ int TBlockSerial::QueuedOutput() {
 }
 
 void TBlockSerial::TakeLineErrors() {
+  if (net_) {
+    const std::int32_t code = net_->TakeLineErrorCode();
+    if (code != 0 && LastErrorCode == 0) SetError(code);
+    return;
+  }
   int ignored = 0;
   QueryInput(ignored);  // fetches what the port holds now
   const std::int32_t code = LineErrorCodeFromFlags(lineFlags_);
@@ -348,7 +370,9 @@ bool TBlockSerial::WaitForInput(int timeoutMs) {
     SetErrno(e);
     return false;
   }
-  if (any || timeoutMs <= 0) return any;
+  if (any) return true;
+  if (net_) return WaitNetReadable(timeoutMs);
+  if (timeoutMs <= 0) return false;
   if (!SetCommMask(h, EV_RXCHAR)) {
     SetErrno(static_cast<int>(GetLastError()));
     return false;
@@ -443,7 +467,31 @@ int TBlockSerial::SendBytes(const std::string& bytes) {
   const Clock::time_point deadline = DeadlineAfter(completionTimeoutMs_);
   bool abandoned = false;
   std::size_t sent = 0;
-  {
+  if (net_) {
+    // The socket takes what it can; the rest waits until it takes more.
+    while (sent < bytes.size() && LastErrorCode == 0) {
+      const long r = NetWrite(bytes.data() + sent, bytes.size() - sent);
+      if (r > 0) {
+        sent += static_cast<std::size_t>(r);
+        continue;
+      }
+      if (r < 0 && errno != EAGAIN) {
+        SetErrno(sock::PortErrorCode(errno));
+        break;
+      }
+      int err = 0;
+      const int revents = sock::PollUntil(Handle, POLLOUT, deadline, err);
+      if (revents < 0) {
+        SetErrno(sock::PortErrorCode(err));
+      } else if (revents == 0) {
+        abandoned = true;
+        break;
+      } else if (revents & (POLLERR | POLLHUP | POLLNVAL)) {
+        SetErrno(sock::PortErrorCode(EPIPE));
+      }
+    }
+    net_->NoteSent(sent);
+  } else {
     HANDLE h = AsHandle(Handle);
     while (sent < bytes.size() && LastErrorCode == 0) {
       TOverlapped op;
@@ -485,6 +533,17 @@ int TBlockSerial::SendBytes(const std::string& bytes) {
 bool TBlockSerial::ReadQueued(int count) {
   const std::size_t old = ReceiveBuffer.size();
   ReceiveBuffer.resize(old + static_cast<std::size_t>(count));
+  if (net_) {
+    // Only bytes the network port holds already: the count came from it.
+    const long r = NetRead(ReceiveBuffer.data() + old, static_cast<std::size_t>(count));
+    ReceiveBuffer.resize(old + static_cast<std::size_t>(std::max(r, 0L)));
+    if (r <= 0) {
+      SetError(ErrTimeout);
+      return false;
+    }
+    TakeLineErrors();
+    return true;
+  }
   DWORD done = 0;
   DWORD err = 0;
   {
@@ -547,13 +606,6 @@ std::uint8_t TBlockSerial::ReceiveByte(int timeoutMs) {
   // After a line error the bytes read stay for the next call.
   if (LastErrorCode != 0 || BufferedInput() == 0) return 0;
   return static_cast<std::uint8_t>(ReceiveBuffer[receivePos_++]);
-}
-
-// Network ports (tcp://, rfc2217://) are not available in the Windows build
-// yet: opening one fails with ERROR_NOT_SUPPORTED and leaves the port closed.
-void TBlockSerial::OpenNetwork(const std::string&) {
-  SetErrno(ERROR_NOT_SUPPORTED);
-  LastErrorText = "Network ports are not available on Windows";
 }
 
 }  // namespace vestok
