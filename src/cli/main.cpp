@@ -1,7 +1,5 @@
 // vestok-cli: the transfers of the window for scripts, service technicians
 // and fleets of registers; no window system needed.
-#include <pthread.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,7 +10,6 @@
 #include <iostream>
 #include <optional>
 #include <sstream>
-#include <thread>
 
 #include "cli/cli_options.h"
 #include "cli/cli_output.h"
@@ -21,6 +18,7 @@
 #include "cli/cli_sheets.h"
 #endif
 #include "cli/fleet.h"
+#include "cli/stop_signal.h"
 #include "monitor/trace_file.h"
 #include "program_version.h"
 #include "serial/net_address.h"
@@ -33,24 +31,6 @@ using namespace vestok;
 using namespace vestok::cli;
 
 namespace {
-
-// SIGINT and SIGTERM are blocked in every thread and taken by one thread of
-// their own, which stops the jobs; a second one ends the program at once.
-void WatchSignals(TStopSignal& stop) {
-  sigset_t set;
-  sigemptyset(&set);
-  sigaddset(&set, SIGINT);
-  sigaddset(&set, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &set, nullptr);
-  std::thread([set, &stop] {
-    for (int taken = 0;; ++taken) {
-      int sig = 0;
-      if (sigwait(&set, &sig) != 0) continue;
-      if (taken > 0) std::_Exit(kExitStopped);
-      stop.Stop();
-    }
-  }).detach();
-}
 
 bool ReadWholeFile(const std::string& path, std::string& text) {
   struct stat st{};
@@ -228,7 +208,8 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
 #endif
   static TStopSignal stop;
-  WatchSignals(stop);
+  WatchStopSignals(stop);
+  BinaryStandardStreams();
   const int status = Run(argc, argv, stop);
   return OutputLost() && status == kExitOk ? kExitRecordErrors : status;
 }

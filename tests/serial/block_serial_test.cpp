@@ -151,6 +151,14 @@ TEST(BlockSerialErrors, LineErrorsFollowTheirPrecedence) {
   EXPECT_EQ(LineErrorCode(base, with(1, 1, 1, 1, 1)), 10002);
   EXPECT_EQ(LineErrorCode(base, with(0, 0, 0, 5, 5)), 0);  // break and queue overflow are not reported
 
+  // Flags as Windows hands them over: the same order, transmit queue full last.
+  const auto flags = [](bool f, bool o, bool p, bool t) { return TLineErrorFlags{f, o, p, t}; };
+  EXPECT_EQ(LineErrorCodeFromFlags(flags(false, false, false, false)), 0);
+  EXPECT_EQ(LineErrorCodeFromFlags(flags(true, false, false, false)), 9999);
+  EXPECT_EQ(LineErrorCodeFromFlags(flags(true, true, false, false)), 10000);
+  EXPECT_EQ(LineErrorCodeFromFlags(flags(true, true, true, false)), 10002);
+  EXPECT_EQ(LineErrorCodeFromFlags(flags(false, true, false, true)), 10003);
+
   PtyPair pty;  // a pseudo-terminal keeps no counters: no errors, no failure
   TLineErrorCounts counts;
   EXPECT_FALSE(ReadLineErrorCounts(pty.slave, counts));

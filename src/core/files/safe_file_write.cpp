@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "files/app_paths.h"
+#include "files/rename_over.h"
 #include "text/number_text.h"
 
 namespace vestok {
@@ -21,7 +23,7 @@ constexpr const char* kTempPrefix = ".vst";
 constexpr const char* kTempSuffix = ".tmp";
 
 std::string BaseOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
+  const std::size_t slash = path.find_last_of(kPathSeparators);
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
@@ -40,7 +42,7 @@ std::string TempStem(const std::string& target) { return kTempPrefix + HashText(
 }  // namespace
 
 std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
+  const std::size_t slash = path.find_last_of(kPathSeparators);
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
 }
@@ -67,7 +69,7 @@ bool FolderWritable(const std::string& target) {
 std::string TempNameFor(const std::string& target) {
   static std::atomic<unsigned> counter{0};
   const std::string folder = FolderOf(target);
-  const std::string prefix = target.find('/') == std::string::npos ? std::string() : folder + "/";
+  const std::string prefix = target.find_first_of(kPathSeparators) == std::string::npos ? std::string() : folder + "/";
   return prefix + TempStem(target) + IntToText(::getpid()) + "-" + IntToText(counter++) + kTempSuffix;
 }
 
@@ -84,7 +86,8 @@ void RemoveStaleTemps(const std::string& target) {
     if (!pid || *pid <= 0 || *pid == ::getpid()) continue;
     // A save still running in another process keeps its file.
     if (::kill(pid_t(*pid), 0) == 0 || errno != ESRCH) continue;
-    const std::string full = (target.find('/') == std::string::npos ? std::string() : folder + "/") + std::string(name);
+    const bool bare = target.find_first_of(kPathSeparators) == std::string::npos;
+    const std::string full = (bare ? std::string() : folder + "/") + std::string(name);
     struct stat st {};
     if (::lstat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::unlink(full.c_str());
   }
@@ -119,7 +122,7 @@ bool SafeWriteFile(const std::string& target, const std::string& text, unsigned 
       bool ok = WriteAllTo(fd, text.data(), text.size()) && ::fsync(fd) == 0;
       ::fchmod(fd, mode);
       ok = ::close(fd) == 0 && ok;
-      if (ok && std::rename(temp.c_str(), target.c_str()) == 0) return true;
+      if (ok && RenameOver(temp, target)) return true;
       ::unlink(temp.c_str());
       return false;
     }

@@ -1,35 +1,14 @@
 #include "monitor/port_failure.h"
 
-#include <cerrno>
-
+#include "monitor/platform_port_failure.h"
 #include "serial/block_serial.h"
 
 namespace vestok {
 
 std::string PortFailureReason(std::int32_t code, bool deviceGone) {
   if (deviceGone) return "dispozitivul a disparut in timpul lucrului (cablu sau adaptor scos)";
-  switch (code) {
-    case 0:
-    case ErrTimeout:
-      return {};
-    case EACCES:
-    case EPERM:
-      return "utilizatorul nu are drept de acces la port; adaugati-l in grupul dialout";
-    case ENOENT:
-    case ENODEV:
-    case ENXIO:
-      return "portul nu exista (dispozitivul lipseste sau nu este conectat)";
-    case EBUSY:
-      return "portul este ocupat de alt program";
-    case ENOTTY:
-      return "dispozitivul nu este un port serial";
-    case EINVAL:
-      return "portul nu accepta setarile cerute (viteza)";
-    case EIO:
-      return "dispozitivul a disparut in timpul lucrului (cablu sau adaptor scos)";
-    default:
-      return SerialErrorText(code);
-  }
+  if (code == 0 || code == ErrTimeout) return {};
+  return PlatformPortFailure(code);
 }
 
 }  // namespace vestok

@@ -9,6 +9,7 @@
 #include <array>
 #include <memory>
 
+#include "files/folder_fd.h"
 #include "tables/table_file.h"
 #include "text/number_text.h"
 
@@ -267,7 +268,7 @@ std::string_view VariantName(int variant) { return variant == 0 ? "Seria A" : "S
 BackupCheck CheckBackup(const std::string& folder, std::optional<int> variantAsked) {
   BackupCheck out;
   std::vector<std::string>& reasons = out.Reasons;
-  const Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  const Fd dir(OpenFolder(folder));
   if (dir.get() < 0) {
     reasons.push_back("Dosarul " + folder + " nu poate fi deschis");
     return out;

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "files/app_paths.h"
 #include "safe/register_backup.h"
 #include "tables/table_file.h"
 #include "text/local_time.h"
@@ -18,13 +19,7 @@
 namespace vestok {
 namespace fs = std::filesystem;
 
-std::string UserDataFolder() {
-  const char* xdg = std::getenv("XDG_DATA_HOME");
-  if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/vestok";
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] != '\0') return std::string(home) + "/.local/share/vestok";
-  return {};
-}
+std::string UserDataFolder() { return ExchangeCopiesFolder(); }
 
 TExchangeStore::TExchangeStore(std::string root) : root_(std::move(root)) {}
 

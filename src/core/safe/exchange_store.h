@@ -13,7 +13,8 @@
 namespace vestok {
 
 // $XDG_DATA_HOME/vestok when that variable holds an absolute path, else
-// $HOME/.local/share/vestok; empty when neither is known.
+// $HOME/.local/share/vestok (%LOCALAPPDATA%\vestok on Windows); empty when
+// none is known (files/app_paths.h).
 std::string UserDataFolder();
 
 struct RegisterId {

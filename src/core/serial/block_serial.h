@@ -5,7 +5,11 @@
 // platform's errno) and LastErrorText.
 //
 // On Linux the port is a terminal device opened non-blocking; every wait is a
-// poll() with a time-out, so no call busy-waits and none waits forever.
+// poll() with a time-out, so no call busy-waits and none waits forever. On
+// Windows (block_serial_win.cpp) it is a communications device opened for
+// overlapped input and output, every wait a wait on an event with a
+// time-out; Handle then holds the device's HANDLE (Windows handles fit in 32
+// bits) and the error codes are Windows' own.
 // A name "tcp://HOST:PORT" or "rfc2217://HOST:PORT" opens a connection to a
 // serial device server instead (serial/net_port.h): the same operations, the
 // socket in place of the terminal.
@@ -133,6 +137,7 @@ class TBlockSerial {
   bool deviceGone_ = false;
   TLineErrorCounts counters_;
   bool haveCounters_ = false;
+  TLineErrorFlags lineFlags_;  // Windows: fetched from the port, not yet reported
   int completionTimeoutMs_ = CompletionTimeout;
   IPortObserver* observer_ = nullptr;
   std::unique_ptr<TNetPort> net_;  // set while a network port is open

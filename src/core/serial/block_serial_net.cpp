@@ -9,16 +9,17 @@
 #include "serial/block_serial.h"
 #include "serial/net_address.h"
 #include "serial/net_port.h"
+#include "serial/socket_api.h"
 
 namespace vestok {
 
 void TBlockSerial::OpenNetwork(const std::string& name) {
   const auto address = ParseNetAddress(name);
-  if (!address) return SetErrno(EINVAL);
+  if (!address) return SetErrno(sock::PortErrorCode(EINVAL));
   auto port = std::make_unique<TNetPort>(*address);
   std::string text;
   if (const int e = port->Open(text)) {
-    SetErrno(e);
+    SetErrno(sock::PortErrorCode(e));
     if (!text.empty()) LastErrorText = text;  // the resolver's own words
     return;
   }
@@ -37,7 +38,7 @@ void TBlockSerial::ReadNetLineSettings() {
 }
 
 void TBlockSerial::WriteNetLineSettings() {
-  if (const int e = net_->ApplyLineSettings(LineSettings)) return SetErrno(e);
+  if (const int e = net_->ApplyLineSettings(LineSettings)) return SetErrno(sock::PortErrorCode(e));
   SetError(0);
 }
 
@@ -46,7 +47,7 @@ bool TBlockSerial::WaitNetReadable(int timeoutMs) {
   const int waitMs = std::max(timeoutMs, 0) + net_->FarLineMsLeft();
   bool ready = false;
   if (const int e = net_->WaitData(TNetPort::Clock::now() + std::chrono::milliseconds(waitMs), ready)) {
-    SetErrno(e);
+    SetErrno(sock::PortErrorCode(e));
     return false;
   }
   return ready;
@@ -71,7 +72,7 @@ long TBlockSerial::NetRead(char* out, std::size_t count) {
 }
 
 void TBlockSerial::DiscardNetwork() {
-  if (const int e = net_->Discard()) return SetErrno(e);
+  if (const int e = net_->Discard()) return SetErrno(sock::PortErrorCode(e));
   SetError(0);
 }
 

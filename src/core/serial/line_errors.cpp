@@ -1,8 +1,5 @@
 #include "serial/line_errors.h"
 
-#include <linux/serial.h>
-#include <sys/ioctl.h>
-
 namespace vestok {
 
 std::int32_t LineErrorCode(const TLineErrorCounts& before, const TLineErrorCounts& now) {
@@ -14,15 +11,13 @@ std::int32_t LineErrorCode(const TLineErrorCounts& before, const TLineErrorCount
   return code;
 }
 
-bool ReadLineErrorCounts(int fd, TLineErrorCounts& counts) {
-  serial_icounter_struct ic{};
-  if (ioctl(fd, TIOCGICOUNT, &ic) != 0) return false;
-  counts.Frame = ic.frame;
-  counts.Overrun = ic.overrun;
-  counts.Parity = ic.parity;
-  counts.Break = ic.brk;
-  counts.BufferOverrun = ic.buf_overrun;
-  return true;
+std::int32_t LineErrorCodeFromFlags(const TLineErrorFlags& flags) {
+  std::int32_t code = 0;
+  if (flags.Frame) code = 9999;
+  if (flags.Overrun) code = 10000;
+  if (flags.Parity) code = 10002;
+  if (flags.TxFull) code = 10003;
+  return code;
 }
 
 }  // namespace vestok

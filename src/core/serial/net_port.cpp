@@ -1,14 +1,5 @@
 #include "serial/net_port.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
@@ -21,12 +12,12 @@
 
 #include "serial/block_serial.h"
 #include "serial/poll_wait.h"
+#include "serial/socket_api.h"
 
 namespace vestok {
 namespace {
 
 using poll_wait::MsLeft;
-using poll_wait::PollUntil;
 
 using Clock = TNetPort::Clock;
 
@@ -59,7 +50,7 @@ void RunLookup(TLookup& lookup, const std::string& host, const std::string& serv
     TSockAddr s;
     if (a->ai_addrlen > sizeof s.addr) continue;
     std::memcpy(&s.addr, a->ai_addr, a->ai_addrlen);
-    s.len = a->ai_addrlen;
+    s.len = static_cast<socklen_t>(a->ai_addrlen);
     found.push_back(s);
   }
   if (result) freeaddrinfo(result);
@@ -146,17 +137,11 @@ int Resolve(const TNetAddress& address, Clock::time_point deadline, std::vector<
   const auto lookup = LookupThreads().Start(address.Host, std::to_string(address.Port));
   std::unique_lock lock(lookup->mutex);
   if (!lookup->cv.wait_until(lock, deadline, [&] { return lookup->done; })) return ETIMEDOUT;
-  if (lookup->rc == EAI_SYSTEM) return lookup->err ? lookup->err : EIO;
-  if (lookup->rc != 0) {
-    errorText = gai_strerror(lookup->rc);
-    return lookup->rc == EAI_AGAIN ? EAGAIN : ENXIO;  // the name gives no address
-  }
+  if (lookup->rc != 0) return sock::LookupError(lookup->rc, lookup->err, errorText);
   if (lookup->found.empty()) return ENXIO;
   out = std::move(lookup->found);
   return 0;
 }
-
-void SetOption(int fd, int level, int name, int value) { setsockopt(fd, level, name, &value, sizeof value); }
 
 }  // namespace
 
@@ -172,29 +157,19 @@ int TNetPort::Connect(Clock::time_point deadline, std::string& errorText) {
   if (const int e = Resolve(address_, deadline, addresses, errorText)) return e;
   int last = ECONNREFUSED;
   for (const TSockAddr& a : addresses) {
-    const int fd = socket(a.addr.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    int err = 0;
+    const int fd = sock::OpenStream(a.addr.ss_family, err);
     if (fd < 0) {
-      last = errno;
+      last = err;
       continue;
     }
-    int r = connect(fd, reinterpret_cast<const sockaddr*>(&a.addr), a.len);
-    int err = r == 0 ? 0 : errno;
-    if (r != 0 && (err == EINPROGRESS || err == EINTR)) {
-      const int revents = PollUntil(fd, POLLOUT, deadline);
-      if (revents < 0) {
-        err = errno;
-      } else if (revents == 0) {
-        err = ETIMEDOUT;
-      } else {
-        socklen_t len = sizeof err;
-        if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0) err = errno;
-      }
-    }
+    err = sock::StartConnect(fd, reinterpret_cast<const sockaddr*>(&a.addr), static_cast<int>(a.len));
+    if (err == EINPROGRESS) err = sock::FinishConnect(fd, deadline);
     if (err == 0) {
       fd_ = fd;
       return 0;
     }
-    ::close(fd);
+    sock::Close(fd);
     last = err;
     if (err == ETIMEDOUT || MsLeft(deadline) == 0) return ETIMEDOUT;
   }
@@ -210,13 +185,7 @@ int TNetPort::Open(std::string& errorText) {
   settingUp_ = true;
   if (const int e = Connect(deadline, errorText)) return e;
   // Frames are small and each waits for its answer: no delay for coalescing.
-  SetOption(fd_, IPPROTO_TCP, TCP_NODELAY, 1);
-  SetOption(fd_, SOL_SOCKET, SO_KEEPALIVE, 1);
-  SetOption(fd_, IPPROTO_TCP, TCP_KEEPIDLE, KeepAliveIdleS);
-  SetOption(fd_, IPPROTO_TCP, TCP_KEEPINTVL, KeepAliveIntervalS);
-  SetOption(fd_, IPPROTO_TCP, TCP_KEEPCNT, KeepAliveProbes);
-  SetOption(fd_, IPPROTO_TCP, TCP_USER_TIMEOUT, UserTimeoutMs);
-  SetOption(fd_, IPPROTO_TCP, TCP_QUICKACK, 1);
+  sock::SetConnectionOptions(fd_, KeepAliveIdleS, KeepAliveIntervalS, KeepAliveProbes, UserTimeoutMs);
   if (!Telnet()) return 0;
   const int e = Negotiate(Capped(Clock::now() + std::chrono::milliseconds(NegotiationTimeoutMs)));
   if (e != 0) Close();
@@ -251,8 +220,9 @@ int TNetPort::WaitUntil(Clock::time_point deadline, const std::function<bool()>&
     // An answer cannot be read behind data nobody takes: a server that sends
     // that much unasked is not a serial server.
     if (Pending() >= MaxPending) return EPROTO;
-    const int revents = PollUntil(fd_, POLLIN, deadline);
-    if (revents < 0) return Fail(errno);
+    int err = 0;
+    const int revents = sock::PollUntil(fd_, POLLIN, deadline, err);
+    if (revents < 0) return Fail(err);
     if (revents == 0) return ETIMEDOUT;
   }
 }
@@ -292,11 +262,11 @@ int TNetPort::Pump() {
   // sends without pause (negotiation that yields no data) cannot keep it here.
   std::size_t budget = MaxPending;
   while (Pending() < MaxPending && budget > 0) {
-    const ssize_t n = recv(fd_, buf, std::min(sizeof buf, budget), MSG_DONTWAIT);
+    int err = 0;
+    const long n = sock::Recv(fd_, buf, std::min(sizeof buf, budget), err);
     if (n < 0) {
-      if (errno == EINTR) continue;
-      if (errno == EAGAIN || errno == EWOULDBLOCK) break;
-      return Fail(errno);
+      if (err == EAGAIN) break;
+      return Fail(err);
     }
     if (n == 0) return Fail(ECONNRESET);  // the server closed the connection
     budget -= static_cast<std::size_t>(n);
@@ -304,7 +274,7 @@ int TNetPort::Pump() {
     // without TCP_NODELAY would otherwise hold each byte until our delayed
     // acknowledgement of the one before (some 40 ms a byte). Linux drops the
     // flag again after a while, so it is set after every read.
-    SetOption(fd_, IPPROTO_TCP, TCP_QUICKACK, 1);
+    sock::QuickAck(fd_);
     if (pendingPos_ > 0 && pendingPos_ == pending_.size()) {
       pending_.clear();
       pendingPos_ = 0;
@@ -338,8 +308,9 @@ int TNetPort::WaitData(Clock::time_point deadline, bool& ready) {
     // Only Telnet commands may have come: wait on for data, but not past the
     // deadline for a server that keeps sending them.
     if (Clock::now() >= deadline) return 0;
-    const int revents = PollUntil(fd_, POLLIN, deadline);
-    if (revents < 0) return Fail(errno);
+    int err = 0;
+    const int revents = sock::PollUntil(fd_, POLLIN, deadline, err);
+    if (revents < 0) return Fail(err);
     if (revents == 0) return 0;
   }
 }
@@ -357,15 +328,15 @@ std::size_t TNetPort::Take(char* out, std::size_t count) {
 
 int TNetPort::Flush(Clock::time_point deadline) {
   while (!owed_.empty()) {
-    const ssize_t n = send(fd_, owed_.data(), owed_.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    int err = 0;
+    const long n = sock::Send(fd_, owed_.data(), owed_.size(), err);
     if (n > 0) {
       owed_.erase(0, static_cast<std::size_t>(n));
       continue;
     }
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return Fail(errno);
-    const int revents = PollUntil(fd_, POLLOUT, deadline);
-    if (revents < 0) return Fail(errno);
+    if (n < 0 && err != EAGAIN) return Fail(err);
+    const int revents = sock::PollUntil(fd_, POLLOUT, deadline, err);
+    if (revents < 0) return Fail(err);
     if (revents == 0) return EAGAIN;
     if (revents & (POLLERR | POLLHUP)) return Fail(EPIPE);
   }
@@ -395,10 +366,9 @@ int TNetPort::Write(const char* data, std::size_t count, std::size_t& written) {
   if (const int e = Flush(Clock::now())) return e;
   if (const int e = AwaitPurgeAnswer()) return e;
   const std::string encoded = Telnet() ? telnet::EscapeData(std::string_view(data, count)) : std::string(data, count);
-  ssize_t n = 0;
-  while ((n = send(fd_, encoded.data(), encoded.size(), MSG_NOSIGNAL | MSG_DONTWAIT)) < 0 && errno == EINTR) {
-  }
-  if (n < 0) return errno == EAGAIN || errno == EWOULDBLOCK ? EAGAIN : Fail(errno);
+  int err = 0;
+  const long n = sock::Send(fd_, encoded.data(), encoded.size(), err);
+  if (n < 0) return err == EAGAIN ? EAGAIN : Fail(err);
   // Count the data bytes whose encoding went; a doubled 0xFF of which only
   // the first half went counts as sent, and its second half is owed.
   std::size_t went = static_cast<std::size_t>(n);
@@ -446,7 +416,7 @@ void TNetPort::Close() {
              telnet::ComPortRequest(telnet::CpSetControl, telnet::ControlDtrOff);
     Flush(Clock::now());
   }
-  ::close(fd_);
+  sock::Close(fd_);
   fd_ = -1;
   pending_.clear();
   pendingPos_ = 0;

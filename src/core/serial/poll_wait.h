@@ -1,10 +1,11 @@
 #pragma once
 // Waits with a deadline, shared by the terminal and the network port: every
 // wait of the serial layer is a poll() with a time-out, never a spin.
-#include <poll.h>
-
 #include <cerrno>
 #include <chrono>
+#ifndef _WIN32
+#include <poll.h>
+#endif
 
 namespace vestok::poll_wait {
 
@@ -17,6 +18,7 @@ inline int MsLeft(Clock::time_point deadline) {
   return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
 }
 
+#ifndef _WIN32
 // Waits for `events` on fd until the deadline: the events seen, 0 on
 // time-out, -1 with errno on failure. Signals do not cut the wait short.
 inline int PollUntil(int fd, short events, Clock::time_point deadline) {
@@ -28,5 +30,7 @@ inline int PollUntil(int fd, short events, Clock::time_point deadline) {
     if (errno != EINTR) return -1;
   }
 }
+
+#endif
 
 }  // namespace vestok::poll_wait

@@ -36,7 +36,7 @@ int PortNumberFromName(std::string_view name) {
 std::string DevicePathFromName(std::string_view name) {
   const int n = PortNumberFromName(name);
   if (n < 0) return std::string(name);
-  return "/dev/ttyS" + std::to_string(n - 1);
+  return SerialDevicePath(n);
 }
 
 }  // namespace vestok

@@ -10,7 +10,11 @@ namespace vestok {
 // The port number of a name, or -1 when it has none.
 int PortNumberFromName(std::string_view name);
 
-// The device that a name opens: /dev/ttyS(n-1) for port n, else the name itself.
+// The device that a name opens: SerialDevicePath(n) for port n, else the name itself.
 std::string DevicePathFromName(std::string_view name);
+
+// The platform's device of serial port n (n >= 1): /dev/ttyS(n-1) on Linux,
+// \\.\COMn on Windows (the form that opens ports above 9 as well).
+std::string SerialDevicePath(int n);
 
 }  // namespace vestok

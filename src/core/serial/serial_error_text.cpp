@@ -1,24 +1,9 @@
-#include <cstring>
 #include <string>
 
 #include "serial/block_serial.h"
+#include "serial/platform_error_text.h"
 
 namespace vestok {
-namespace {
-
-// strerror_r comes in two shapes (GNU returns the text, XSI fills the buffer);
-// both are thread-safe, unlike strerror.
-[[maybe_unused]] std::string PickText(const char* text, const char*) { return text; }
-[[maybe_unused]] std::string PickText(int result, const char* buffer) {
-  return result == 0 ? std::string(buffer) : std::string("Unknown error");
-}
-
-std::string PlatformText(int err) {
-  char buffer[256] = {};
-  return PickText(strerror_r(err, buffer, sizeof buffer), buffer);
-}
-
-}  // namespace
 
 std::string SerialErrorText(std::int32_t code) {
   switch (code) {
@@ -36,7 +21,7 @@ std::string SerialErrorText(std::int32_t code) {
     case ErrRxOverflow: return "Receive Queue overflow";
     case ErrRxParity: return "Receive Parity Error";
     case ErrTxFull: return "Tranceive Queue is full";
-    default: return PlatformText(code);
+    default: return PlatformErrorText(code);
   }
 }
 

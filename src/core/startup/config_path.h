@@ -3,7 +3,7 @@
 
 namespace vestok {
 
-// The directory of the running executable, with its trailing '/'.
+// The directory of the running executable, with its trailing separator.
 std::string ExecutableDirectory();
 
 // "Vestok.ini" beside the executable; the current directory plays no part.

@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "files/rename_over.h"
+
 namespace vestok {
 
 int TableFileSystem::CreateNew(const std::string& path, unsigned mode) {
@@ -40,7 +42,7 @@ bool TableFileSystem::Sync(int fd) { return ::fsync(fd) == 0; }
 bool TableFileSystem::Close(int fd) { return ::close(fd) == 0; }
 
 bool TableFileSystem::Rename(const std::string& from, const std::string& to) {
-  return std::rename(from.c_str(), to.c_str()) == 0;
+  return RenameOver(from, to);
 }
 
 void TableFileSystem::Remove(const std::string& path) { ::unlink(path.c_str()); }
