@@ -32,7 +32,9 @@ TEST_F(CliEngineTest, BackupsOfEmptyRegistersEndOnceAndSendOnlyWhatTheVariantOff
       EXPECT_EQ(std::filesystem::exists(folder + "/" + std::string(BackupFileName(k))), taken) << variant << " " << int(k);
     }
     // "Standard" has no operating parameters to give.
-    if (variant == 1) EXPECT_FALSE(Has(sim.ReceivedBytes(), "R1;1;"));
+    if (variant == 1) {
+      EXPECT_FALSE(Has(sim.ReceivedBytes(), "R1;1;"));
+    }
   }
 }
 
@@ -137,7 +139,7 @@ TEST_F(CliTest, TheTraceGoesToAFilePerPortAndNoTargetHoldsTheRunUp) {
   // A FIFO nobody reads, a device, a folder: one line that names the path, and the run goes on.
   ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
   std::filesystem::create_directories(Path("folder"));
-  for (const std::string target : {Path("fifo"), std::string("/dev/full"), Path("folder")}) {
+  for (const std::string& target : std::vector<std::string>{Path("fifo"), std::string("/dev/full"), Path("folder")}) {
     TraceVariable trace(target);
     const auto r = Run({"fiscal", "--port", one.SlavePath()});
     EXPECT_EQ(r.Status, 0) << target << r.Err;
