@@ -216,5 +216,41 @@ TEST_F(CliSafeTest, TheCopyHoldsOnlyWhatTheRegisterTook) {
   EXPECT_EQ(changed(0), 6u);
 }
 
+// Stopped halfway, the copy holds the rows the register acknowledged and no
+// more: the next --changed sends exactly the rest.
+TEST_F(CliSafeTest, AStoppedUploadLeavesTheRestForTheNextChangedOne) {
+  TSimOptions o;
+  o.Registers = {Register(1, 0)};
+  o.KeepTrace = true;
+  o.PaceBaud = 9600;
+  sims_.push_back(std::make_unique<EcrSimulator>(std::move(o)));
+  std::string error;
+  ASSERT_TRUE(sims_.back()->Start(&error)) << error;
+  EcrSimulator& sim = *sims_.back();
+  std::string rows;
+  for (int i = 1; i <= 30; ++i) rows += ItemRow(i, "Art " + std::to_string(i), "1.5");
+  WriteFile(Path("items.csv"), kItemsHead + rows);
+  auto r = Run({"upload", "items", Path("items.csv"), "--port", sim.SlavePath(), "--cable", "50"}, [&](pid_t pid) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!Has(ReadFile(Path("stderr.txt")), "Incarcare articol: 5\n") && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ::kill(pid, SIGINT);
+  });
+  ASSERT_EQ(r.Status, 130) << r.Err;
+  std::size_t taken = 0;
+  sim.WithRegister(1, [&](TSimRegister& reg) {
+    for (int i = 1; i <= 30; ++i) taken += reg.Memory.Find(SimTable::Items, i) != nullptr;
+  });
+  ASSERT_GT(taken, 0u);
+  ASSERT_LT(taken, 30u);
+  sim.ClearTrace();
+  r = Run({"upload", "items", Path("items.csv"), "--changed", "--port", sim.SlavePath(), "--cable", "50"});
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(Commands(sim).size(), 30u - taken) << r.Err;
+  sim.WithRegister(1, [](TSimRegister& reg) {
+    for (int i = 1; i <= 30; ++i) EXPECT_NE(reg.Memory.Find(SimTable::Items, i), nullptr) << i;
+  });
+}
+
 }  // namespace
 }  // namespace vestok::cli_test
