@@ -28,18 +28,18 @@ for s in 16 32 48 64 128 256; do
 done
 # On the PATH: a link to the program, which still reads the settings beside
 # its target wherever it is started from; its pages and its completion.
-[ "$(readlink "$folder/bin/vestok-cli")" = "$prefix/vestok-cli" ] || fail "bin/vestok-cli is not a link to $prefix/vestok-cli"
+[ "$(readlink "$(dirname "$share")/bin/vestok-cli")" = "$prefix/vestok-cli" ] || fail "bin/vestok-cli is not a link to $prefix/vestok-cli"
 mkdir -p "$stage/path"
 ln -s "$folder/vestok-cli" "$stage/path/vestok-cli"
 printf '[Communication]\r\nPort=7\r\nBaud=4\r\n' > "$folder/Vestok.ini"
 shown="$(cd / && "$stage/path/vestok-cli" settings)" || fail "vestok-cli settings failed through the link"
 grep -qE '^Port=(COM)?7\b' <<< "$shown" || fail "through the link vestok-cli did not read $prefix/Vestok.ini: $shown"
-man="$folder/share/man/man1"
+man="$share/man/man1"
 for page in vestok vestok-cli ecrsim; do
   [ -f "$man/$page.1.gz" ] || fail "no manual page for $page"
   zcat "$man/$page.1.gz" | grep -q '^\.SH NAME' || fail "the manual page of $page has no NAME"
 done
-doc="$folder/share/doc/vestok"
+doc="$share/doc/vestok"
 for f in copyright changelog.gz FLEET.md examples/fleet/vestok-fleet.yml examples/fleet/cron.d/vestok-cli; do
   [ -f "$doc/$f" ] || fail "no $f in the documents"
 done
@@ -48,7 +48,7 @@ zcat "$doc/changelog.gz" | head -n 1 | grep -q "^vestok ($(sed -n 's/^project(Ve
 
 # Completion: what the shell offers at a few points of a command line, and
 # every command of --help among the commands it completes.
-completion="$folder/share/bash-completion/completions/vestok-cli"
+completion="$share/bash-completion/completions/vestok-cli"
 [ -f "$completion" ] || fail "no bash completion"
 complete_at() {
   bash -c 'source "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
