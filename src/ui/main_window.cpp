@@ -123,7 +123,7 @@ TfMain::TfMain(QWidget* parent, IDialogs* dialogs)
 
 TfMain::~TfMain() {
   // A job still running lends the window's controls: it ends while they exist.
-  StopRunningJobs();
+  StopJob();
   // The grids observe the tables: they go before the tables do.
   delete takeCentralWidget();
   gridRegistry_.fill(nullptr);
@@ -397,7 +397,7 @@ void TfMain::closeEvent(QCloseEvent* event) {
     return;
   }
   // A running job works on one of the tables: it ends before they close.
-  StopRunningJobs();
+  StopJob();
   if (batchRunning_) {
     // Closing during a batch run stops its job; the run then finishes (a
     // download saves what was read) and closes the window itself.

@@ -222,8 +222,6 @@ class TfMain : public QMainWindow {
   void MarkSaved(TableKind kind);
 
   class TJobHost;
-  // Stops the operation that still runs and waits for it.
-  void StopRunningJobs();
   void ScheduleBatchRun();
   void BatchRun();
   void BatchUpload();

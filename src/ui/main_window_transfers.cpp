@@ -92,7 +92,7 @@ bool TfMain::StartOperation(int tag, OperationBody body, OperationDone done) {
     run_->Start(std::move(body), [this, done = std::move(done)](const TOutcome& outcome) {
       SetJobRunning(false);
       // The register did not answer the question before every transfer.
-      if (outcome.FiscalNumber.empty() &&
+      if (!outcome.RegisterAnswered &&
           (outcome.Kind == TOutcomeKind::NoAnswer || outcome.Kind == TOutcomeKind::PortFailed))
         dialogs_.Message(this, TMessageKind::Error, kNoFiscalNumber, TMessageButtons::Ok);
       if (done) done(outcome);
@@ -123,6 +123,5 @@ void TfMain::StopJob() {
   run_->WaitForEnd();
 }
 
-void TfMain::StopRunningJobs() { StopJob(); }
 
 }  // namespace vestok

@@ -96,7 +96,7 @@ void TRegisterMenu::Restore() {
   RegisterChanging(tkNone);
   w_.StartOperation(kTagRegisterRun, [folder](TEngine& engine) { return engine.Restore(folder); },
                     [this](const TOutcome& o) {
-                      if (o.Kind != TOutcomeKind::Refused || !o.FiscalNumber.empty()) return;
+                      if (o.Kind != TOutcomeKind::Refused || o.RegisterAnswered) return;
                       // Nothing was sent: every reason in one box.
                       std::string reasons;
                       for (const std::string& r : o.Reasons) reasons += (reasons.empty() ? "" : "\n") + r;

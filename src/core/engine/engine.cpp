@@ -216,6 +216,7 @@ bool TEngine::AskFiscal(TOutcome& outcome) {
     if (result == FiscalQueryOk) s.FiscalNumber = number;
   });
   if (result == FiscalQueryOk) {
+    outcome.RegisterAnswered = true;
     outcome.FiscalNumber = number;
     return true;
   }
@@ -241,8 +242,7 @@ TOutcome TEngine::QueryFiscal() {
 // ---- jobs
 
 TJobResult TEngine::RunJob(int type, JobKind job, DocumentTable& table, RowSelection selection, std::int32_t total,
-                           const std::string& prefix, bool lastOfRun) {
-  (void)lastOfRun;
+                           const std::string& prefix) {
   TJobAdapter adapter(*this, prefix, !prefix.empty(), total, type == kDownload && !selection);
   TLinkSettings& s = link_.Link.Settings;
   JobSetup setup{adapter, link_.MainThread, s.PortName, s.Speed, table, std::move(selection), link_.Log, link_.Link,
@@ -267,9 +267,11 @@ TJobResult TEngine::RunJob(int type, JobKind job, DocumentTable& table, RowSelec
   return held->Result();
 }
 
-TOutcome TEngine::JobOutcome(const TJobResult& r, bool leftOut) {
-  if (!r.PortOpened) return PortFailedOutcome(r.PortError);
-  TOutcome o;
+TOutcome TEngine::JobOutcome(const TJobResult& r, const TOutcome& asked, bool leftOut) {
+  TOutcome o = r.PortOpened ? TOutcome{} : PortFailedOutcome(r.PortError);
+  o.RegisterAnswered = asked.RegisterAnswered;
+  o.FiscalNumber = asked.FiscalNumber;
+  if (!r.PortOpened) return o;
   o.Records = r.Records;
   if (r.Stopped || stop_.load())
     o.Kind = TOutcomeKind::Stopped;
@@ -344,32 +346,35 @@ void TEngine::ForgetCopy(TableKind kind) { store_.Forget(Id(), kind); }
 
 void TEngine::KeepCopy(DocumentTable& table) {
   bool kept = false;
+  // A copy that cannot be written takes the older one with it (Keep).
   OnMain([&] { kept = store_.Keep(Id(), table); });
-  if (kept) return;
-  // An older copy would claim what the register no longer holds.
-  ForgetCopy(table.Kind());
-  Warning(std::string(kCopyNotKept));
+  if (!kept) Warning(std::string(kCopyNotKept));
 }
 
-void TEngine::UpdateCopyAfterUpload(DocumentTable& table, const TJobResult& r, bool whole) {
-  const TableKind kind = table.Kind();
-  // A record the register did not acknowledge may have been taken all the
-  // same: what the register holds is no longer known.
-  if (!r.PortOpened || r.Errors > 0 || r.PortGone) {
-    ForgetCopy(kind);
-    return;
-  }
-  auto copy = std::make_unique<DocumentTable>(TableDefinition(kind));
-  const bool had = store_.Load(Id(), kind, *copy).Known();
-  if (!had && !whole && r.DoneRows.empty()) return;
-  if (!had) copy->Open();
-  OnMain([&] {
+void TEngine::AmendCopy(TableKind kind, bool fromEmpty, const std::function<void(DocumentTable&)>& change) {
+  bool kept = false;
+  OnMain([&] { kept = store_.Amend(Id(), kind, change, std::time(nullptr), fromEmpty); });
+  if (!kept) Warning(std::string(kCopyNotKept));
+}
+
+void TEngine::ApplyDoneRows(DocumentTable& table, const TJobResult& r, bool fromEmpty) {
+  AmendCopy(table.Kind(), fromEmpty, [&](DocumentTable& copy) {
     std::vector<std::size_t> rows;
     for (Bookmark b : r.DoneRows)
       if (const std::size_t row = table.RowOfBookmark(b); row != DocumentTable::npos) rows.push_back(row);
-    ApplyRowsToCopy(*copy, table, rows);
+    ApplyRowsToCopy(copy, table, rows);
   });
-  KeepCopy(*copy);
+}
+
+void TEngine::UpdateCopyAfterUpload(DocumentTable& table, const TJobResult& r, bool whole) {
+  // A record the register did not acknowledge may have been taken all the
+  // same: what the register holds is no longer known.
+  if (!r.PortOpened || r.Errors > 0 || r.PortGone) {
+    ForgetCopy(table.Kind());
+    return;
+  }
+  // What the register acknowledged is known whatever the copy said before.
+  if (whole || !r.DoneRows.empty()) ApplyDoneRows(table, r, true);
 }
 
 void TEngine::UpdateCopyAfterDelete(const TJobResult& r) {
@@ -377,10 +382,7 @@ void TEngine::UpdateCopyAfterDelete(const TJobResult& r) {
     ForgetCopy(tkItems);
     return;
   }
-  auto copy = std::make_unique<DocumentTable>(TableDefinition(tkItems));
-  if (!store_.Load(Id(), tkItems, *copy).Known()) return;
-  RemoveRecordsFromCopy(*copy, r.DoneNumbers);
-  KeepCopy(*copy);
+  AmendCopy(tkItems, false, [&](DocumentTable& copy) { RemoveRecordsFromCopy(copy, r.DoneNumbers); });
 }
 
 // ---- the transfers
@@ -463,9 +465,7 @@ TOutcome TEngine::Upload(DocumentTable& table, RowSelection rows, bool changesOn
       for (std::string& l : lines) link_.Log.Add(std::move(l));
     });
   }
-  const std::string fiscal = o.FiscalNumber;
-  o = JobOutcome(r, leftOut);
-  o.FiscalNumber = fiscal;
+  o = JobOutcome(r, o, leftOut);
   if (r.PortOpened) UpdateCopyAfterUpload(table, r, whole);
   return Finish(o);
 }
@@ -485,28 +485,16 @@ TOutcome TEngine::Download(DocumentTable& table, RowSelection rows, const std::s
   if (AskFiscal(o)) {
     const std::int32_t total = std::int32_t(rows ? rows->size() : 0);
     const TJobResult r = RunJob(kDownload, job, table, rows, total);
-    const std::string fiscal = o.FiscalNumber;
-    o = JobOutcome(r);
-    o.FiscalNumber = fiscal;
+    o = JobOutcome(r, o);
     // What the register sent whole is what it holds.
     if (r.PortOpened && r.Errors == 0 && !r.Stopped && !stop_.load()) {
-      if (!selective) {
+      if (!selective)
         KeepCopy(table);
-      } else {
-        auto copy = std::make_unique<DocumentTable>(TableDefinition(kind));
-        if (store_.Load(Id(), kind, *copy).Known()) {
-          OnMain([&] {
-            std::vector<std::size_t> got;
-            for (Bookmark b : r.DoneRows)
-              if (const std::size_t row = table.RowOfBookmark(b); row != DocumentTable::npos) got.push_back(row);
-            ApplyRowsToCopy(*copy, table, got);
-          });
-          KeepCopy(*copy);
-        }
-      }
+      else
+        ApplyDoneRows(table, r, true);
     }
   }
-  if (!saveTo.empty() && !o.FiscalNumber.empty()) {
+  if (!saveTo.empty() && o.RegisterAnswered) {
     // Whatever came, a stopped download's too.
     bool saved = true;
     OnMain([&] {
@@ -528,23 +516,17 @@ TOutcome TEngine::Download(DocumentTable& table, RowSelection rows, const std::s
 TOutcome TEngine::DeleteItems(DocumentTable& items, RowSelection rows, bool listFirst) {
   TOutcome o;
   if (!AskFiscal(o)) return Finish(o);
-  const std::string fiscal = o.FiscalNumber;
   if (listFirst) {
     const TJobResult listed = RunJob(kDownload, JobKindOf(options_.Variant, tkItems), items, std::nullopt, 0);
-    if (!listed.PortOpened) return Finish(PortFailedOutcome(listed.PortError));
-    if (listed.Stopped || stop_.load()) {
-      o = JobOutcome(listed);
-      return Finish(o);
-    }
+    if (!listed.PortOpened || listed.Stopped || stop_.load()) return Finish(JobOutcome(listed, o));
     // Each row is tried once: the delete without a selection would send a
     // refused row again on every pass, until Stop.
     OnMain([&] { rows = MarksOf(items, RowsOf(items, std::nullopt)); });
   }
   const std::int32_t total = std::int32_t(rows ? rows->size() : items.RecordCount());
   const TJobResult r = RunJob(kDelete, 0, items, std::move(rows), total);
-  o = JobOutcome(r);
+  o = JobOutcome(r, o);
   if (o.Kind == TOutcomeKind::Done && errors_ > 0) o.Kind = TOutcomeKind::RecordErrors;
-  o.FiscalNumber = fiscal;
   if (r.PortOpened) UpdateCopyAfterDelete(r);
   return Finish(o);
 }
@@ -565,7 +547,7 @@ std::vector<TEngine::TStepResult> TEngine::RunTables(std::vector<TStep> steps, c
                                                                            : step.Table->RecordCount())
                                                         : 0);
     TStepResult result{step.Kind, RunJob(step.Upload ? kUpload : kDownload, step.Job, *step.Table, step.Selection,
-                                         total, prefix, i + 1 == n)};
+                                         total, prefix)};
     OnMain([&] {
       const auto& jobLines = link_.Log.Lines();
       lines.insert(lines.end(), jobLines.begin(), jobLines.end());
@@ -625,11 +607,8 @@ TOutcome TEngine::Backup(const std::string& folder) {
     if (r.Job.Stopped) stopped = true;
   }
   if (!results.empty() && !results.front().Job.PortOpened) {
-    const std::int32_t code = results.front().Job.PortError;
     Emit({TEventKind::Verdict, verdict});
-    TOutcome failed = PortFailedOutcome(code);
-    failed.FiscalNumber = o.FiscalNumber;
-    return Finish(failed);
+    return Finish(JobOutcome(results.front().Job, o));
   }
   if (!WriteRegisterInfo(folder, info)) unsaved.emplace_back(kRegisterInfoFile);
   for (const std::string& file : unsaved) Error("Nu se poate salva fisierul " + file);
@@ -715,11 +694,7 @@ TOutcome TEngine::Restore(const std::string& folder, bool force, std::optional<i
   std::string verdict;
   const std::vector<TStepResult> results = RunTables(std::move(steps), kRestoreTexts, verdict);
   Emit({TEventKind::Verdict, verdict});
-  if (!results.empty() && !results.front().Job.PortOpened) {
-    TOutcome failed = PortFailedOutcome(results.front().Job.PortError);
-    failed.FiscalNumber = o.FiscalNumber;
-    return Finish(failed);
-  }
+  if (!results.empty() && !results.front().Job.PortOpened) return Finish(JobOutcome(results.front().Job, o));
   bool stopped = stop_.load() || results.size() < plan.Tables.size();
   for (std::size_t i = 0; i < results.size(); ++i) {
     o.Records += results[i].Job.Records;
@@ -750,13 +725,11 @@ TOutcome TEngine::Compare(DocumentTable& table, DocumentTable& registerTable, TC
   const std::vector<TStepResult> results =
       RunTables({TStep{kind, job, false, &registerTable, std::nullopt}}, kCompareTexts, verdict);
   Emit({TEventKind::Verdict, verdict});
-  const std::string fiscal = o.FiscalNumber;
   if (results.size() != 1) {
     o.Kind = TOutcomeKind::Stopped;
     return Finish(o);
   }
-  o = JobOutcome(results[0].Job);
-  o.FiscalNumber = fiscal;
+  o = JobOutcome(results[0].Job, o);
   if (o.Kind != TOutcomeKind::Done) return Finish(o);
   KeepCopy(registerTable);
   OnMain([&] {
@@ -777,7 +750,6 @@ TOutcome TEngine::UploadDifferences(DocumentTable& table, DocumentTable& registe
   const JobKind job = JobKindOf(options_.Variant, kind);
   TOutcome o;
   if (!AskFiscal(o)) return Finish(o);
-  const std::string fiscal = o.FiscalNumber;
   // The grid may have changed since the compare.
   RowSelection rows;
   std::vector<std::size_t> missing;
@@ -793,8 +765,7 @@ TOutcome TEngine::UploadDifferences(DocumentTable& table, DocumentTable& registe
     return Finish(o);
   }
   const TJobResult r = RunJob(kUpload, job, table, rows, std::int32_t(rows->size()));
-  o = JobOutcome(r, leftOut);
-  o.FiscalNumber = fiscal;
+  o = JobOutcome(r, o, leftOut);
   if (r.PortOpened) UpdateCopyAfterUpload(table, r, false);
   if (!deleteMissing || kind != tkItems || missing.empty() || o.Kind == TOutcomeKind::Stopped ||
       o.Kind == TOutcomeKind::PortFailed)
@@ -805,7 +776,7 @@ TOutcome TEngine::UploadDifferences(DocumentTable& table, DocumentTable& registe
   OnMain([&] { doomed = MarksOf(registerTable, missing); });
   const TJobResult d = RunJob(kDelete, 0, registerTable, std::move(doomed), std::int32_t(missing.size()));
   if (d.PortOpened) UpdateCopyAfterDelete(d);
-  const TOutcome deleted = JobOutcome(d);
+  const TOutcome deleted = JobOutcome(d, o);
   if (deleted.Kind != TOutcomeKind::Done) o.Kind = deleted.Kind;
   o.Records += deleted.Records;
   return Finish(o);

@@ -14,6 +14,7 @@
 // calling thread (TDirectMainThread).
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -155,11 +156,16 @@ class TEngine {
                  bool& leftOut);
   // Runs one job of `table` on the calling thread.
   TJobResult RunJob(int type, JobKind job, DocumentTable& table, RowSelection selection, std::int32_t total,
-                    const std::string& prefix = {}, bool lastOfRun = true);
-  TOutcome JobOutcome(const TJobResult& r, bool leftOut = false);
+                    const std::string& prefix = {});
+  // The outcome of a job, carrying what the fiscal number query of `asked` found.
+  TOutcome JobOutcome(const TJobResult& r, const TOutcome& asked, bool leftOut = false);
   std::vector<TStepResult> RunTables(std::vector<TStep> steps, const RunTexts& texts, std::string& verdict);
   // The copy of the last exchange after a job on `table`.
   void KeepCopy(DocumentTable& table);
+  // A present copy (or, `fromEmpty`, one that cannot be trusted) takes `change`.
+  void AmendCopy(TableKind kind, bool fromEmpty, const std::function<void(DocumentTable&)>& change);
+  // The rows of `table` the job `r` moved whole go into the copy.
+  void ApplyDoneRows(DocumentTable& table, const TJobResult& r, bool fromEmpty);
   void UpdateCopyAfterUpload(DocumentTable& table, const TJobResult& r, bool whole);
   void UpdateCopyAfterDelete(const TJobResult& r);
   void ForgetCopy(TableKind kind);

@@ -28,7 +28,8 @@ struct TOutcome {
   std::int32_t Errors = 0;   // the error events of the run
   std::string Reason;        // PortFailed: why; FileFailed: the file
   std::vector<std::string> Reasons;  // Refused: every reason found
-  std::string FiscalNumber;  // as the register answered, when it did
+  bool RegisterAnswered = false;  // the fiscal number query was answered
+  std::string FiscalNumber;        // as the register answered (it may be empty)
   bool NothingToSend = false;  // an upload of the changes found none
 };
 

@@ -41,14 +41,6 @@ void MakeRaw(termios& tio) {
 TBlockSerial::TBlockSerial() = default;
 TBlockSerial::~TBlockSerial() { ClosePort(); }
 
-void TBlockSerial::SetError(std::int32_t code) {
-  LastErrorCode = code;
-  if (code == 0)
-    LastErrorText = "OK";
-  else
-    LastErrorText = SerialErrorText(code);
-}
-
 void TBlockSerial::SetErrno(int err) {
   if (err == 0) err = EIO;
   // With CLOCAL set a terminal never hangs up for a lost carrier: these

@@ -2,7 +2,6 @@
 // waits. The descriptor is non-blocking; every wait is a poll() with a
 // time-out, and a device that has gone away (hang-up) ends a wait at once.
 #include <poll.h>
-#include <sched.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -242,44 +241,6 @@ bool TBlockSerial::ReadQueued(int count) {
   }
   TakeLineErrors();
   return true;
-}
-
-bool TBlockSerial::RefillReceiveBuffer(int timeoutMs) {
-  ReceiveBuffer.clear();
-  receivePos_ = 0;
-  sched_yield();  // give up the processor once, so a sender can catch up
-  int n = 0;
-  if (const int e = QueryInput(n)) {
-    SetErrno(e);
-    return false;
-  }
-  if (n > 0) return ReadQueued(n);
-  if (!WaitForInput(timeoutMs)) {
-    if (LastErrorCode == 0) SetError(ErrTimeout);
-    return false;
-  }
-  if (const int e = QueryInput(n)) {
-    SetErrno(e);
-    return false;
-  }
-  if (n > 0) return ReadQueued(n);
-  SetError(ErrTimeout);
-  return false;
-}
-
-std::uint8_t TBlockSerial::ReceiveByte(int timeoutMs) {
-  if (!IsOpen) {
-    SetError(ErrPortNotOpen);
-    return 0;
-  }
-  SetError(0);
-  if (BufferedInput() == 0) {
-    RefillReceiveBuffer(timeoutMs);
-    if (observer_) observer_->BytesReceived(*this, std::string_view(ReceiveBuffer).substr(receivePos_), timeoutMs);
-  }
-  // After a line error the bytes read stay for the next call.
-  if (LastErrorCode != 0 || BufferedInput() == 0) return 0;
-  return static_cast<std::uint8_t>(ReceiveBuffer[receivePos_++]);
 }
 
 }  // namespace vestok
