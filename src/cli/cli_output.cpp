@@ -204,50 +204,34 @@ void TOutput::Record(const std::string& reg, const std::string& text, std::int32
   barColumns_ = std::max(barColumns_, columns);
 }
 
-void TOutput::Error(const std::string& reg, const std::string& text, std::optional<std::int32_t> no) {
+void TOutput::TextEvent(const char* event, const std::string& reg, const std::string& text, const std::string& tail) {
   std::lock_guard lock(mutex_);
   if (json_) {
-    out_ << Head("error", reg) << ",\"text\":" << JsonString(Utf8FromCp1250(text));
-    if (no) out_ << ",\"no\":" << IntToText(*no);
-    out_ << "}\n";
+    out_ << Head(event, reg) << ",\"text\":" << JsonString(Utf8FromCp1250(text)) << tail << "}\n";
     out_.flush();
     return;
   }
   Plain(reg, text);
+}
+
+namespace {
+std::string NoField(std::optional<std::int32_t> no) { return no ? ",\"no\":" + IntToText(*no) : std::string(); }
+}  // namespace
+
+void TOutput::Error(const std::string& reg, const std::string& text, std::optional<std::int32_t> no) {
+  TextEvent("error", reg, text, NoField(no));
 }
 
 void TOutput::Warning(const std::string& reg, const std::string& text, std::optional<std::int32_t> no) {
-  std::lock_guard lock(mutex_);
-  if (json_) {
-    out_ << Head("warning", reg) << ",\"text\":" << JsonString(Utf8FromCp1250(text));
-    if (no) out_ << ",\"no\":" << IntToText(*no);
-    out_ << "}\n";
-    out_.flush();
-    return;
-  }
-  Plain(reg, text);
+  TextEvent("warning", reg, text, NoField(no));
 }
 
 void TOutput::Stop(const std::string& reg, const std::string& text, std::int32_t records) {
-  std::lock_guard lock(mutex_);
-  if (json_) {
-    out_ << Head("stop", reg) << ",\"text\":" << JsonString(Utf8FromCp1250(text))
-         << ",\"records\":" << IntToText(records) << "}\n";
-    out_.flush();
-    return;
-  }
-  Plain(reg, text);
+  TextEvent("stop", reg, text, ",\"records\":" + IntToText(records));
 }
 
 void TOutput::Verdict(const std::string& reg, const std::string& text, std::int32_t errors) {
-  std::lock_guard lock(mutex_);
-  if (json_) {
-    out_ << Head("verdict", reg) << ",\"text\":" << JsonString(Utf8FromCp1250(text))
-         << ",\"errors\":" << IntToText(errors) << "}\n";
-    out_.flush();
-    return;
-  }
-  Plain(reg, text);
+  TextEvent("verdict", reg, text, ",\"errors\":" + IntToText(errors));
 }
 
 void TOutput::Result(const std::string& reg, const std::string& text,

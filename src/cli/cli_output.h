@@ -76,6 +76,8 @@ class TOutput {
   std::string Head(const char* event, const std::string& reg) const;
   void EndBar();
   void Plain(const std::string& reg, const std::string& text);
+  // An event with a text: a line, or a JSON object with `tail` (",\"no\":5") after its text.
+  void TextEvent(const char* event, const std::string& reg, const std::string& text, const std::string& tail);
 
   const bool json_;
   const bool bar_;
