@@ -19,6 +19,10 @@ foreach(source IN LISTS sources)
   endforeach()
 endforeach()
 if(bad)
-  list(JOIN bad "\n" text)
-  message(FATAL_ERROR "core files that reach outside the core:\n${text}")
+  # Each finding on a line of its own, as written: an error message would be
+  # reflowed and a long path split from its include.
+  foreach(entry IN LISTS bad)
+    message("${entry}")
+  endforeach()
+  message(FATAL_ERROR "core files that reach outside the core")
 endif()
