@@ -113,7 +113,10 @@ TEST_P(SafeBackup, BackupOfTheSampleRegisterRestoresIntoAnEmptyOne) {
                           [&](const std::string& p) { return p.rfind(firstProgress, 0) == 0; }));
 
   dir /= "backup";
-  const std::optional<RegisterInfo> info = ReadRegisterInfo(dir.string());
+  // What a backup writes passes its check, which plans every table it uploads.
+  const BackupCheck check = CheckBackup(dir.string(), variant);
+  ASSERT_TRUE(check.Sound()) << check.Reasons.front();
+  const std::optional<RegisterInfo>& info = check.Plan.Info;
   ASSERT_TRUE(info);
   EXPECT_EQ(info->FiscalNumber, "RO1234567");
   EXPECT_EQ(info->Variant, variant);
@@ -135,13 +138,7 @@ TEST_P(SafeBackup, BackupOfTheSampleRegisterRestoresIntoAnEmptyOne) {
 
   // An empty register takes the backup back; its own download gives the same tables.
   StartSim({}, simVariant);
-  RestorePlan plan = PlanRestore(dir.string(), variant);
-  EXPECT_EQ(plan.Tables.size(), UploadableTables(variant).size());
-  // What a backup writes passes its check, which plans the same tables.
-  const BackupCheck check = CheckBackup(dir.string(), variant);
-  ASSERT_TRUE(check.Sound()) << check.Reasons.front();
-  ASSERT_EQ(check.Plan.Tables.size(), plan.Tables.size());
-  EXPECT_EQ(check.Plan.Records(), plan.Records());
+  EXPECT_EQ(check.Plan.Tables.size(), UploadableTables(variant).size());
   EXPECT_EQ(Engine(variant)->Restore(dir.string()).Kind, TOutcomeKind::Done);
   EXPECT_EQ(log.Lines().back(), "Restaurare casa incheiata fara erori");
   for (TableKind k : UploadableTables(variant)) {

@@ -93,7 +93,9 @@ std::optional<std::int64_t> Count(std::string_view text) {
 }
 
 // register.txt read strictly: "key=value" lines, each ending in LF. Keys this
-// version does not know are passed over.
+// version does not know are passed over, and so are what a text editor adds to a
+// file it saves (CR before LF, empty lines, a UTF-8 byte-order mark); a last line
+// without its LF stays damage, since a cut value reads as another register's.
 struct InfoReading {
   RegisterInfo Info;
   bool Usable = false;  // fiscal, logical and variant are known
@@ -107,7 +109,7 @@ InfoReading ReadInfo(std::string_view text) {
   bool fiscal = false, logical = false, variant = false, broken = false;
   std::vector<std::string> seen;
   std::size_t lineNo = 0;
-  std::size_t pos = 0;
+  std::size_t pos = text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
   while (pos < text.size()) {
     ++lineNo;
     const std::size_t end = text.find('\n', pos);
@@ -119,6 +121,7 @@ InfoReading ReadInfo(std::string_view text) {
     std::string_view line = text.substr(pos, end - pos);
     pos = end + 1;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.empty()) continue;
     const std::size_t eq = line.find('=');
     if (eq == std::string_view::npos || eq == 0 || line.find('\0') != std::string_view::npos) {
       garbled("linia " + IntToText(std::int64_t(lineNo)) + " nu are forma cheie=valoare");

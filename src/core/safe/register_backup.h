@@ -39,23 +39,20 @@ struct RegisterInfo {
   }
 };
 
-// "key=value" lines; unknown keys are passed over when reading.
+// "key=value" lines, each ending in LF; CheckBackup (backup_check.h) is their
+// only reader.
 std::string RegisterInfoText(const RegisterInfo& info);
-std::optional<RegisterInfo> ParseRegisterInfo(std::string_view text);
 bool WriteRegisterInfo(const std::string& folder, const RegisterInfo& info);
-std::optional<RegisterInfo> ReadRegisterInfo(const std::string& folder);
 
 // The local time as register.txt writes it.
 std::string NowText(std::time_t when = std::time(nullptr));
 
-// What a restore of `folder` would send: the uploadable tables of `variant`
-// whose file the folder holds, read into tables of their own.
+// What a restore sends: the register the backup is of, and its uploadable
+// tables read into tables of their own (made by CheckBackup).
 struct RestorePlan {
   std::optional<RegisterInfo> Info;
   std::vector<std::unique_ptr<DocumentTable>> Tables;
-  std::vector<std::string> Unreadable;  // files that exist but could not be read
   std::size_t Records() const;
 };
-RestorePlan PlanRestore(const std::string& folder, int variant);
 
 }  // namespace vestok
