@@ -388,13 +388,14 @@ delete-items si fleet citesc de pe intrarea standard.
 
 Cod de iesire:
   0    toate inregistrarile au reusit
-  1    unele inregistrari au esuat (sau au fost gasite erori la verificare)
+  1    unele inregistrari au esuat (sau au fost gasite erori la verificare),
+       sau iesirea nu a putut fi scrisa, daca nu se aplica un cod mai mare
   2    casa de marcat nu a raspuns la citirea numarului fiscal
   3    portul nu poate fi deschis
   4    un fisier tabel nu poate fi citit sau scris
   64   comanda gresita
-  (1 si cand iesirea nu a putut fi scrisa, daca nu se aplica un cod mai mare)
-  130  oprit (Ctrl+C): inregistrarea in lucru a fost terminata, descarcarea salvata
+  130  oprit (Ctrl+C, SIGTERM): inregistrarea in lucru a fost terminata, descarcarea
+       salvata
 )";
 }
 

@@ -99,7 +99,10 @@ class TRun {
       } else {
         LoadTableFile(table, path, read);
       }
-      if (read.Utf8) output_.Line(reg_, std::string(kUtf8ReadNotice));
+      // How the file was read is part of the result: JSON carries it too.
+      if (read.Utf8) output_.Warning(reg_, std::string(kUtf8ReadNotice));
+      const std::string ignored = IgnoredColumnsNotice(read, read.IgnoredColumns.size());
+      if (!ignored.empty()) output_.Warning(reg_, ignored);
       return true;
     } catch (const std::exception&) {
       return false;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "cli/cli_output.h"
 #include "sheets/sheet_export.h"
 #include "sheets/sheet_import.h"
 #include "tables/table_file.h"
@@ -157,6 +158,8 @@ int Export(const Parsed& p) {
     return kExitFileFailed;
   }
   if (read.Utf8) std::cerr << kUtf8ReadNotice << "\n";
+  if (!read.IgnoredColumns.empty())
+    std::cerr << Utf8FromCp1250(IgnoredColumnsNotice(read, read.IgnoredColumns.size())) << "\n";
   try {
     ExportTableToXlsx(table, p.Positional[2]);
   } catch (const SheetError& e) {

@@ -8,6 +8,7 @@
 
 #include "ui/window_state.h"
 #include "tables/table_file.h"
+#include "text/cp1250.h"
 #include "ui/about_box.h"
 #include "ui/availability_rules.h"
 #include "ui/detect_ecrs_dialog.h"
@@ -34,6 +35,10 @@ const QString kSaveFailed = QStringLiteral("Nu se poate salva fisierul specifica
 const QString kOpenFailed = QStringLiteral("Nu se poate deschide fisierul specificat!");
 
 QString Latin(std::string_view text) { return QString::fromLatin1(text.data(), qsizetype(text.size())); }
+QString FromCp1250(const std::string& bytes) {
+  const std::u16string text = Cp1250ToUtf16(bytes);
+  return QString::fromUtf16(text.data(), qsizetype(text.size()));
+}
 
 // A file read as UTF-8 is Windows-1250 once saved over: panel 2 says so
 // beside the save's own text in panel 1, until the next save.
@@ -143,8 +148,9 @@ void TfMain::FileOpen() {
   if (kind >= kTableCount) return;
   const std::optional<QString> chosen = dialogs_.OpenFileName(this, OpenDialogSpec());
   if (!chosen) return;
-  // A failure of an earlier file action must not stand beside this one.
+  // A failure or note of an earlier file action must not stand beside this one.
   SetStatusText(1, QString());
+  SetStatusText(2, QString());
   try {
     if (gridRegistry_[kind] != nullptr) gridRegistry_[kind]->FinishEditing();
     EmptyTable(*tables_[kind]);
@@ -157,6 +163,8 @@ void TfMain::FileOpen() {
     partialLoad_[kind] = false;
     CurrentFileReadAsUtf8[kind] = read.Utf8;
     if (read.Utf8) SetStatusText(1, Latin(kUtf8ReadNotice));
+    // Columns that are no field of the table: rows may lack names or prices.
+    SetStatusText(2, FromCp1250(IgnoredColumnsNotice(read, 1)));
   } catch (const std::exception&) {
     // The name stays, and so do the records read before the failure; a plain
     // Save must not put this part in place of the whole file.

@@ -69,9 +69,12 @@ void TfMain::BatchUpload() {
   if (!StartOperation(kTagUpload, [&table](TEngine& engine) { return engine.Upload(table, std::nullopt); })) return;
   WaitForOperation();
   // The job's log says how the file was read, after its first line.
-  if (read.Utf8 && OperationLog && Tag() == kTagUpload) {
+  std::vector<std::string> notes;
+  if (read.Utf8) notes.emplace_back(kUtf8ReadNotice);
+  if (!read.IgnoredColumns.empty()) notes.push_back(IgnoredColumnsNotice(read, read.IgnoredColumns.size()));
+  if (!notes.empty() && OperationLog && Tag() == kTagUpload) {
     std::vector<std::string> lines = OperationLog->Lines();
-    lines.insert(lines.begin() + (lines.empty() ? 0 : 1), std::string(kUtf8ReadNotice));
+    lines.insert(lines.begin() + (lines.empty() ? 0 : 1), notes.begin(), notes.end());
     OperationLog->Clear();
     for (std::string& l : lines) OperationLog->Add(std::move(l));
   }

@@ -99,6 +99,16 @@ TEST_F(CliEngineTest, JsonCarriesEveryFindingAndTheSummaryCountsTheErrorEvents) 
   EXPECT_EQ(count("error"), 1) << r.Out;    // the ";"
   EXPECT_TRUE(Has(lines.back(), "\"errors\":" + std::to_string(count("error")))) << lines.back();
   EXPECT_TRUE(Has(lines.back(), "\"status\":1")) << lines.back();
+
+  // How the file was read is said in both forms: UTF-8, and a column that is no field.
+  WriteFile(Path("u8.csv"), "\"PLUCode\",\"ItemName\",\"Pret\",\r\n\"4\",\"P\xC3\xA2ine\",\"2\",\r\n");
+  const auto text = Run({"upload", "items", Path("u8.csv"), "--check-only", "--port", sim.SlavePath()});
+  EXPECT_EQ(text.Status, 0) << text.Err;
+  for (const char* notice : {"Fisier UTF-8, convertit in Windows-1250", "Coloane ignorate: Pret"})
+    EXPECT_TRUE(Has(text.Out + text.Err, notice)) << text.Out << text.Err;
+  const auto json = Run({"upload", "items", Path("u8.csv"), "--check-only", "--port", sim.SlavePath(), "--json"});
+  EXPECT_TRUE(Has(json.Out, "{\"event\":\"warning\"") && Has(json.Out, "\"text\":\"Coloane ignorate: Pret\""))
+      << json.Out;
 }
 
 }  // namespace

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <cstdlib>
 
 #include "jobs/operation_log.h"
@@ -15,6 +17,7 @@
 #include "ui/main_window.h"
 #include "ui/sheet_actions.h"
 #include "ui/sheet_import_dialog.h"
+#include "ui/status_panels.h"
 #include "ui/transfer_test_support.h"
 #include "ui_test_support.h"
 
@@ -43,6 +46,24 @@ class SheetWindowTest : public ::testing::Test {
   std::unique_ptr<TfMain> window;
   TSheetActions* sheets = nullptr;
 };
+
+TEST_F(SheetWindowTest, ColumnsThatAreNoFieldAreNamedOnOpenWholeInTheirPanel) {
+  test::WriteFileBytes(Path("f.csv"), "\"PLUCode\",\"Denumirea produsului in magazin\",\"Pret\",\r\n\"5\",\"PAINE\",\"2\",\r\n");
+  dialogs.QueueFileName(dir.filePath("f.csv"));
+  window->aFileOpen->trigger();
+  ASSERT_EQ(Items().RecordCount(), 1u);
+  const QString notice = window->StatusText(2);
+  EXPECT_EQ(notice, "Coloane ignorate: Denumirea produs... si inca 1");
+  auto* panel = window->StatusBar->findChild<TStatusPanel*>("StatusPanel2");
+  ASSERT_NE(panel, nullptr);
+  QApplication::processEvents();
+  EXPECT_LE(panel->fontMetrics().horizontalAdvance(notice), panel->contentsRect().width());
+  // The table's own file: nothing is left of the earlier note.
+  test::WriteFileBytes(Path("g.csv"), std::string(kItemsHeader) + "\"6\",\"LAPTE\",,,,,,,,\r\n");
+  dialogs.QueueFileName(dir.filePath("g.csv"));
+  window->aFileOpen->trigger();
+  EXPECT_EQ(window->StatusText(2), "");
+}
 
 TEST_F(SheetWindowTest, Utf8FileIsAnnouncedOnOpenAndSavedOverAsWindows1250) {
   test::WriteFileBytes(Path("u.csv"), std::string(kItemsHeader) + "\"5\",\"Br\xC3\xA2nz\xC4\x83\",,,,,,,,\r\n");

@@ -48,6 +48,9 @@ struct TableFileReadInfo {
     std::u32string Missing;  // the characters that became '?'
   };
   std::vector<Lost> LostCharacters;
+  // Names of the header line that match no field of the table, in the file's
+  // order: their values were not read (a file of another program or table).
+  std::vector<std::string> IgnoredColumns;
 };
 // The same, telling how the file was read (`info` is reset first; on an
 // error it holds what was found up to it).
@@ -59,6 +62,12 @@ inline constexpr std::string_view kUtf8ReadNotice = "Fisier UTF-8, convertit in 
 // Shown beside the save's own text when a file read as UTF-8 is saved over:
 // it is Windows-1250 from now on.
 inline constexpr std::string_view kCp1250SavedNotice = "Fisierul este scris acum in Windows-1250.";
+
+// The one line that names the ignored columns ("Coloane ignorate: Name, Pret"),
+// or empty when every column was read. Past `shownNames` names it says how many
+// more there are, and a name longer than 16 characters is cut with "...", so
+// that the line fits a status panel.
+std::string IgnoredColumnsNotice(const TableFileReadInfo& info, std::size_t shownNames = 4);
 
 // Loads from bytes already in memory (the same rules; used by the fuzzer and
 // by the tests of the reading rules).

@@ -10,6 +10,7 @@
 //   as the value.
 // - A file that begins with a line end has an empty header line; the columns
 //   are then the table's fields in their order, and the following line is data.
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 #include <fcntl.h>
@@ -185,7 +186,10 @@ class TableFileParser {
     while (!reader.AtEnd()) {
       std::string_view name;
       reader.Next(name, quoteScratch_);
-      columns_.push_back(table_.FieldIndex(name));
+      const int field = table_.FieldIndex(name);
+      columns_.push_back(field);
+      if (field < 0 && !name.empty())
+        info_.IgnoredColumns.push_back(info_.Utf8 ? Utf8ToCp1250(name, nullptr) : std::string(name));
     }
   }
 
@@ -295,6 +299,21 @@ class FileDescriptor {
 };
 
 }  // namespace
+
+std::string IgnoredColumnsNotice(const TableFileReadInfo& info, std::size_t shownNames) {
+  if (info.IgnoredColumns.empty()) return {};
+  constexpr std::size_t kLongestName = 16;
+  std::string line = "Coloane ignorate: ";
+  const std::size_t shown = std::min(std::max<std::size_t>(shownNames, 1), info.IgnoredColumns.size());
+  for (std::size_t i = 0; i < shown; ++i) {
+    const std::string& name = info.IgnoredColumns[i];
+    if (i > 0) line += ", ";
+    line += name.size() > kLongestName ? name.substr(0, kLongestName) + "..." : name;
+  }
+  if (shown < info.IgnoredColumns.size())
+    line += " si inca " + IntToText(std::int64_t(info.IgnoredColumns.size() - shown));
+  return line;
+}
 
 std::vector<std::string> TableFileLineValues(std::string_view line) {
   std::vector<std::string> values;
