@@ -141,6 +141,7 @@ void TfMain::FileNew() {
   partialLoad_[kind] = false;
   MarkSaved(kind);
   SetStatusText(0, PathText(CurrentFileName[kind]));
+  SetStatusText(2, QString());  // a note on the file that was shown
 }
 
 void TfMain::FileOpen() {

@@ -58,7 +58,10 @@ TEST_F(SheetWindowTest, ColumnsThatAreNoFieldAreNamedOnOpenWholeInTheirPanel) {
   ASSERT_NE(panel, nullptr);
   QApplication::processEvents();
   EXPECT_LE(panel->fontMetrics().horizontalAdvance(notice), panel->contentsRect().width());
+  window->aFileNew->trigger();
+  EXPECT_EQ(window->StatusText(2), "");
   // The table's own file: nothing is left of the earlier note.
+  window->SetStatusText(2, notice);
   test::WriteFileBytes(Path("g.csv"), std::string(kItemsHeader) + "\"6\",\"LAPTE\",,,,,,,,\r\n");
   dialogs.QueueFileName(dir.filePath("g.csv"));
   window->aFileOpen->trigger();
