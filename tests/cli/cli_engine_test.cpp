@@ -103,9 +103,7 @@ TEST_F(CliEngineTest, JsonCarriesEveryFindingAndTheSummaryCountsTheErrorEvents) 
   // How the file was read is said in both forms: UTF-8, and a column that is no field.
   WriteFile(Path("u8.csv"), "\"PLUCode\",\"ItemName\",\"Pret\",\r\n\"4\",\"P\xC3\xA2ine\",\"2\",\r\n");
   const auto text = Run({"upload", "items", Path("u8.csv"), "--check-only", "--port", sim.SlavePath()});
-  EXPECT_EQ(text.Status, 0) << text.Err;
-  for (const char* notice : {"Fisier UTF-8, convertit in Windows-1250", "Coloane ignorate: Pret"})
-    EXPECT_TRUE(Has(text.Out + text.Err, notice)) << text.Out << text.Err;
+  EXPECT_TRUE(Has(text.Err, "Fisier UTF-8, convertit in Windows-1250\nColoane ignorate: Pret\n")) << text.Err;
   const auto json = Run({"upload", "items", Path("u8.csv"), "--check-only", "--port", sim.SlavePath(), "--json"});
   EXPECT_TRUE(Has(json.Out, "{\"event\":\"warning\"") && Has(json.Out, "\"text\":\"Coloane ignorate: Pret\""))
       << json.Out;

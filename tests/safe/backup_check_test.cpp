@@ -74,18 +74,14 @@ TEST_F(BackupCheckTest, OnlyAWholeBackupIsPlannedEveryDamageIsRefusedWithAllItsR
   EXPECT_EQ(kinds, (std::vector<TableKind>{tkItems, tkOperators, tkHeadFoot}));  // item sales never go up
   EXPECT_EQ(sound.Plan.Records(), 5u);
 
-  // The same register.txt after a Windows editor saved it: a byte-order mark,
-  // CR LF, an empty line inside and one at the end. Still this register's backup.
+  // register.txt as a Windows editor saves it (a byte-order mark, CR LF, empty lines).
   const fs::path edited = SoundBackup("edited");
-  std::string info = Read(edited / "register.txt"), crlf = "\xEF\xBB\xBF";
-  for (char c : info) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  crlf.insert(crlf.find("\r\n") + 2, "\r\n");
-  Write(edited / "register.txt", crlf + "\r\n");
+  std::string crlf = "\xEF\xBB\xBF\r\n";
+  for (char c : Read(edited / "register.txt")) crlf += c == '\n' ? std::string("\r\n\r\n") : std::string(1, c);
+  Write(edited / "register.txt", crlf);
   const BackupCheck again = CheckBackup(edited.string(), 0);
   ASSERT_TRUE(again.Sound()) << again.Reasons.front();
-  ASSERT_TRUE(again.Plan.Info);
   EXPECT_EQ(again.Plan.Info->FiscalNumber, "RO1234567");
-  EXPECT_EQ(again.Plan.Records(), 5u);
 
   const fs::path outside = root / "outside.csv";
   const struct {
