@@ -80,9 +80,11 @@ TEST_F(CliSafeTest, RowsWithErrorsAreReportedAndNeverSent) {
   WriteFile(Path("warn.csv"), kItemsHead + ItemRow(3, "Ciocolata cu alune si stafide", "5"));
   EXPECT_EQ(Run({"upload", "items", Path("warn.csv"), "--check-only", "--port", port}).Status, 0);
 
-  // A real upload leaves the rows with errors out, sends the rest, and says so.
+  // A real upload leaves the rows with errors out, sends the rest, and says so:
+  // its verdict too, since the register does not hold the whole file.
   r = Run({"upload", "items", Path("bad.csv"), "--port", port});
   EXPECT_EQ(r.Status, 1) << r.Err;
+  EXPECT_TRUE(Has(r.Err, "Incarcare articole incheiata cu erori\n") && !Has(r.Err, "fara erori")) << r.Err;
   sim.WithRegister(1, [](TSimRegister& reg) {
     EXPECT_TRUE(reg.Memory.Find(SimTable::Items, 3));
     EXPECT_FALSE(reg.Memory.Find(SimTable::Items, 2));

@@ -88,6 +88,7 @@ TEST_F(SafeWindowTest, ACheckReportComesFirstThenOnlyTheChangedRowsGo) {
   EXPECT_EQ(OperationLog->Lines()[1],
             "Eroare rand 2, Denumire articol: textul contine caracterul ;, care nu poate fi trimis");
   EXPECT_EQ(OperationLog->Lines().back(), "Incarcare articole incheiata cu erori");
+  EXPECT_EQ(window->StatusText(1), "Incarcare articole incheiata cu erori");
 
   // A clean whole upload leaves the register's copy; a price change then sends one row.
   items.SetTextAt(1, 1, "APA PLATA");

@@ -93,12 +93,14 @@ struct TEngine::TStepResult {
 // The face's host as a job of the engine sees it: panel 1 may carry the
 // run's "Tabel k din n, " before the job's text; Stop stays on until the
 // whole operation has ended (the engine turns it off in Finish); a download
-// of all records is watched for requests that bring nothing.
+// of all records is watched for requests that bring nothing. When the check
+// left rows of the file behind, an upload that went through says "cu erori":
+// the register does not hold the whole file.
 class TEngine::TJobAdapter final : public IJobHost, public IJobEvents {
  public:
-  TJobAdapter(TEngine& engine, std::string prefix, bool inRun, std::int32_t total, bool watchIdle)
+  TJobAdapter(TEngine& engine, std::string prefix, bool inRun, std::int32_t total, bool watchIdle, bool rowsLeftOut)
       : engine_(engine), inner_(engine.link_.Host), prefix_(std::move(prefix)), inRun_(inRun), total_(total),
-        watchIdle_(watchIdle && engine.options_.IdleRequestLimit > 0) {}
+        watchIdle_(watchIdle && engine.options_.IdleRequestLimit > 0), rowsLeftOut_(rowsLeftOut) {}
 
   void SetPagesEnabled(bool enabled) override { inner_.SetPagesEnabled(enabled); }
   std::vector<bool> ActionStates() const override { return inner_.ActionStates(); }
@@ -111,7 +113,7 @@ class TEngine::TJobAdapter final : public IJobHost, public IJobEvents {
       inner_.SetStatusText(panel, text);
       return;
     }
-    inner_.SetStatusText(1, prefix_ + text);
+    inner_.SetStatusText(1, prefix_ + Verdict(text));
     for (const JobTexts* t : {&kUploadTexts, &kDownloadTexts, &kDeleteTexts})
       if (text.starts_with(t->Progress)) progress_ = prefix_ + text;
     if (watchIdle_ && text.starts_with(kDownloadTexts.Progress)) {
@@ -139,16 +141,21 @@ class TEngine::TJobAdapter final : public IJobHost, public IJobEvents {
   }
   void JobVerdict(const std::string& line, std::int32_t errors) override {
     (void)errors;
-    engine_.Emit({inRun_ ? TEventKind::Line : TEventKind::Verdict, prefix_ + line});
+    engine_.Emit({inRun_ ? TEventKind::Line : TEventKind::Verdict, prefix_ + Verdict(line)});
   }
 
  private:
+  std::string Verdict(const std::string& text) const {
+    return rowsLeftOut_ && text == kUploadTexts.VerdictOk ? std::string(kUploadTexts.VerdictErrors) : text;
+  }
+
   TEngine& engine_;
   IJobHost& inner_;
   const std::string prefix_;
   const bool inRun_;
   const std::int32_t total_;
   const bool watchIdle_;
+  const bool rowsLeftOut_;
   int idle_ = 0;
   std::string progress_;  // the job's last progress line
 };
@@ -242,8 +249,8 @@ TOutcome TEngine::QueryFiscal() {
 // ---- jobs
 
 TJobResult TEngine::RunJob(int type, JobKind job, DocumentTable& table, RowSelection selection, std::int32_t total,
-                           const std::string& prefix) {
-  TJobAdapter adapter(*this, prefix, !prefix.empty(), total, type == kDownload && !selection);
+                           const std::string& prefix, bool rowsLeftOut) {
+  TJobAdapter adapter(*this, prefix, !prefix.empty(), total, type == kDownload && !selection, rowsLeftOut);
   TLinkSettings& s = link_.Link.Settings;
   JobSetup setup{adapter, link_.MainThread, s.PortName, s.Speed, table, std::move(selection), link_.Log, link_.Link,
                  &adapter};
@@ -281,6 +288,20 @@ TOutcome TEngine::JobOutcome(const TJobResult& r, const TOutcome& asked, bool le
 }
 
 // ---- the check before sending
+
+void TEngine::AmendUploadLog(const std::vector<std::string>& findings, bool leftOut) {
+  if (findings.empty()) return;
+  // The check's lines stand in the job's log after its first line; rows left
+  // out were not written, and the verdict says so (as its event did).
+  OnMain([&] {
+    std::vector<std::string> lines = link_.Log.Lines();
+    if (lines.empty()) return;
+    lines.insert(lines.begin() + 1, findings.begin(), findings.end());
+    if (leftOut && lines.back() == kUploadTexts.VerdictOk) lines.back() = std::string(kUploadTexts.VerdictErrors);
+    link_.Log.Clear();
+    for (std::string& l : lines) link_.Log.Add(std::move(l));
+  });
+}
 
 bool TEngine::CheckRows(JobKind job, DocumentTable& table, RowSelection& selection, std::vector<std::string>& lines,
                         bool& leftOut) {
@@ -449,22 +470,8 @@ TOutcome TEngine::Upload(DocumentTable& table, RowSelection rows, bool changesOn
     return Finish(o);
   }
   const std::int32_t total = std::int32_t(rows ? rows->size() : table.RecordCount());
-  const TJobResult r = RunJob(kUpload, job, table, rows, total);
-  if (!findings.empty()) {
-    // The check's lines stand in the job's log after its first line; rows
-    // left out were not written, and the verdict says so.
-    OnMain([&] {
-      std::vector<std::string> lines = link_.Log.Lines();
-      if (lines.empty()) return;
-      lines.insert(lines.begin() + 1, findings.begin(), findings.end());
-      if (leftOut && lines.back() == kUploadTexts.VerdictOk) {
-        lines.back() = std::string(kUploadTexts.VerdictErrors);
-        link_.Host.SetStatusText(1, lines.back());
-      }
-      link_.Log.Clear();
-      for (std::string& l : lines) link_.Log.Add(std::move(l));
-    });
-  }
+  const TJobResult r = RunJob(kUpload, job, table, rows, total, {}, leftOut);
+  AmendUploadLog(findings, leftOut);
   o = JobOutcome(r, o, leftOut);
   if (r.PortOpened) UpdateCopyAfterUpload(table, r, whole);
   return Finish(o);
@@ -764,7 +771,8 @@ TOutcome TEngine::UploadDifferences(DocumentTable& table, DocumentTable& registe
     o.Kind = TOutcomeKind::Cancelled;
     return Finish(o);
   }
-  const TJobResult r = RunJob(kUpload, job, table, rows, std::int32_t(rows->size()));
+  const TJobResult r = RunJob(kUpload, job, table, rows, std::int32_t(rows->size()), {}, leftOut);
+  AmendUploadLog(findings, leftOut);
   o = JobOutcome(r, o, leftOut);
   if (r.PortOpened) UpdateCopyAfterUpload(table, r, false);
   if (!deleteMissing || kind != tkItems || missing.empty() || o.Kind == TOutcomeKind::Stopped ||

@@ -154,9 +154,13 @@ class TEngine {
   // nothing is to be sent. `leftOut`: rows with errors stay behind.
   bool CheckRows(JobKind job, DocumentTable& table, RowSelection& selection, std::vector<std::string>& lines,
                  bool& leftOut);
-  // Runs one job of `table` on the calling thread.
+  // The job's log after an upload: the check's `findings` after its first
+  // line, and the verdict "cu erori" when rows were left out.
+  void AmendUploadLog(const std::vector<std::string>& findings, bool leftOut);
+  // Runs one job of `table` on the calling thread. `rowsLeftOut`: the check
+  // kept rows of the file back, so an upload's verdict is "cu erori".
   TJobResult RunJob(int type, JobKind job, DocumentTable& table, RowSelection selection, std::int32_t total,
-                    const std::string& prefix = {});
+                    const std::string& prefix = {}, bool rowsLeftOut = false);
   // The outcome of a job, carrying what the fiscal number query of `asked` found.
   TOutcome JobOutcome(const TJobResult& r, const TOutcome& asked, bool leftOut = false);
   std::vector<TStepResult> RunTables(std::vector<TStep> steps, const RunTexts& texts, std::string& verdict);
