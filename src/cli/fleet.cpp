@@ -2,10 +2,10 @@
 
 #include <memory>
 
+#include "files/safe_file_write.h"
 #include "monitor/trace_file.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -33,20 +33,6 @@ std::vector<std::string> SplitFields(std::string_view line) {
     }
   }
   return fields;
-}
-
-// Why a folder cannot take a new file; empty when it can.
-std::string FolderProblem(const std::string& dir) {
-  struct stat st{};
-  if (::stat(dir.c_str(), &st) != 0) return "dosarul " + dir + " nu exista";
-  if (!S_ISDIR(st.st_mode)) return dir + " nu este un dosar";
-#ifdef _WIN32
-  constexpr int kMode = W_OK;  // no search right to ask for
-#else
-  constexpr int kMode = W_OK | X_OK;
-#endif
-  if (::access(dir.c_str(), kMode) != 0) return "in dosarul " + dir + " nu se poate scrie";
-  return {};
 }
 
 }  // namespace

@@ -38,6 +38,13 @@ constexpr std::string_view kCompareFirstLine = "Comparare cu casa";
 const TFileDialogSpec kFolderSpec{QStringLiteral("Dosarul salvarii casei"),
                                   {QStringLiteral("Salvare casa (register.txt)")}, QStringLiteral("txt")};
 
+// The reasons of an outcome, one per line of a box.
+QString Lines(const std::vector<std::string>& reasons) {
+  std::string text;
+  for (const std::string& r : reasons) text += (text.empty() ? "" : "\n") + r;
+  return Q(text);
+}
+
 std::string FolderOf(const QString& file) {
   return std::filesystem::path(PathBytes(file)).parent_path().string();
 }
@@ -84,7 +91,13 @@ void TRegisterMenu::Backup() {
   const std::optional<QString> file = d.SaveFileName(&w_, kFolderSpec);
   if (!file) return;
   const std::string folder = FolderOf(*file);
-  w_.StartOperation(kTagRegisterRun, [folder](TEngine& engine) { return engine.Backup(folder); });
+  w_.SetStatusText(1, QString());  // an earlier verdict must not stand for a run refused at once
+  w_.StartOperation(kTagRegisterRun, [folder](TEngine& engine) { return engine.Backup(folder); },
+                    [this](const TOutcome& o) {
+                      // The folder, or the files that could not be written: the backup is not whole.
+                      if (o.Kind == TOutcomeKind::FileFailed && !o.Reasons.empty())
+                        w_.Dialogs().Message(&w_, TMessageKind::Error, Lines(o.Reasons), TMessageButtons::Ok);
+                    });
 }
 
 void TRegisterMenu::Restore() {
@@ -94,13 +107,12 @@ void TRegisterMenu::Restore() {
   if (!file) return;
   const std::string folder = FolderOf(*file);
   RegisterChanging(tkNone);
+  w_.SetStatusText(1, QString());
   w_.StartOperation(kTagRegisterRun, [folder](TEngine& engine) { return engine.Restore(folder); },
                     [this](const TOutcome& o) {
                       if (o.Kind != TOutcomeKind::Refused || o.RegisterAnswered) return;
                       // Nothing was sent: every reason in one box.
-                      std::string reasons;
-                      for (const std::string& r : o.Reasons) reasons += (reasons.empty() ? "" : "\n") + r;
-                      w_.Dialogs().Message(&w_, TMessageKind::Error, reasons.empty() ? kRestoreEmpty : Q(reasons),
+                      w_.Dialogs().Message(&w_, TMessageKind::Error, o.Reasons.empty() ? kRestoreEmpty : Lines(o.Reasons),
                                            TMessageButtons::Ok);
                     });
 }

@@ -38,6 +38,27 @@ TEST_F(CliEngineTest, BackupsOfEmptyRegistersEndOnceAndSendOnlyWhatTheVariantOff
   }
 }
 
+TEST_F(CliEngineTest, ABackupThatCannotBeWrittenSaysSoAndLeavesNoFolderThatPassesForOne) {
+  EcrSimulator& sim = StartSim({Register(1, 3)});
+  // A folder that cannot be made: found before the register is asked.
+  WriteFile(Path("plain"), "x");
+  auto r = Run({"backup", Path("plain/bk"), "--port", sim.SlavePath()});
+  EXPECT_EQ(r.Status, 4);
+  EXPECT_TRUE(Has(r.Err, "nu s-a cerut nimic casei de marcat")) << r.Err;
+  EXPECT_EQ(sim.ReceivedBytes(), "");
+  // An earlier backup whose items.csv cannot be replaced: the verdict says so,
+  // and its register.txt no longer vouches for the mix of old and new files.
+  const std::string folder = Path("bk");
+  ASSERT_EQ(Run({"backup", folder, "--port", sim.SlavePath()}).Status, 0);
+  std::filesystem::remove(folder + "/items.csv");
+  std::filesystem::create_directory(folder + "/items.csv");
+  r = Run({"backup", folder, "--port", sim.SlavePath()});
+  EXPECT_EQ(r.Status, 4);
+  EXPECT_TRUE(Has(r.Err, "Nu se poate salva fisierul items.csv\nregister.txt nu a fost scris: salvarea nu este "
+                         "completa\nSalvare completa casa incheiata cu erori\n")) << r.Err;
+  EXPECT_FALSE(std::filesystem::exists(folder + "/register.txt"));
+}
+
 TEST_F(CliEngineTest, AStoppedDownloadSaysSoInTextAndJsonAndKeepsWhatCame) {
   // A register whose fiscal number is empty has answered all the same: what it sent is saved.
   TSimRegister blank = Register(1, 2);

@@ -153,6 +153,13 @@ TEST_F(SafeWindowTest, BackupThenCompareThenOnlyTheDifferencesGo) {
   EXPECT_TRUE(fs::exists(dir / "backup" / "register.txt"));
   EXPECT_TRUE(fs::exists(dir / "backup" / "settings.csv"));
   EXPECT_EQ(window->Tables()[tkItems]->RecordCount(), 0u);  // the window's tables stay as they were
+  // A folder that cannot be made: a box says so before the register is asked.
+  dialogs.QueueAnswer(TMessageAnswer::Yes);
+  dialogs.QueueFileName(QString::fromStdString((dir / "backup" / "items.csv" / "x" / "register.txt").string()));
+  menu.aBackup->trigger();
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_TRUE(dialogs.Messages().back().Text.endsWith("/x nu exista; nu s-a cerut nimic casei de marcat"));
+  EXPECT_EQ(window->StatusText(1), "");
 
   DocumentTable& items = *window->Tables()[tkItems];
   LoadTableFile(items, (dir / "backup" / "items.csv").string());

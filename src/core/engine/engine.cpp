@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "ecr/fiscal_number.h"
+#include "files/safe_file_write.h"
 #include "jobs/del_thread.h"
 #include "jobs/load_thread.h"
 #include "jobs/save_thread.h"
@@ -15,6 +16,7 @@
 #include "safe/upload_checks.h"
 #include "serial/serial_ports.h"
 #include "tables/table_file.h"
+#include "text/ascii.h"
 #include "text/number_text.h"
 
 namespace vestok {
@@ -577,6 +579,18 @@ std::vector<TEngine::TStepResult> TEngine::RunTables(std::vector<TStep> steps, c
 
 TOutcome TEngine::Backup(const std::string& folder) {
   TOutcome o;
+  // A folder that cannot take the files is found before the register is
+  // asked: what it sent would be lost.
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  if (std::string why = FolderProblem(folder); !why.empty()) {
+    why[0] = AsciiUpper(why[0]);
+    o.Kind = TOutcomeKind::FileFailed;
+    o.Reason = folder;
+    o.Reasons = {why + "; nu s-a cerut nimic casei de marcat"};
+    Error(o.Reasons.front());
+    return Finish(o);
+  }
   if (!AskFiscal(o)) return Finish(o);
   const int variant = options_.Variant;
   RegisterInfo info;
@@ -585,8 +599,6 @@ TOutcome TEngine::Backup(const std::string& folder) {
   info.Variant = variant;
   info.Port = link_.Link.Settings.PortName;
   info.DateTime = NowText();
-  std::error_code ec;
-  fs::create_directories(folder, ec);
 
   std::vector<std::unique_ptr<DocumentTable>> tables;
   std::vector<TStep> steps;
@@ -617,8 +629,29 @@ TOutcome TEngine::Backup(const std::string& folder) {
     Emit({TEventKind::Verdict, verdict});
     return Finish(JobOutcome(results.front().Job, o));
   }
-  if (!WriteRegisterInfo(folder, info)) unsaved.emplace_back(kRegisterInfoFile);
-  for (const std::string& file : unsaved) Error("Nu se poate salva fisierul " + file);
+  // register.txt vouches for the tables beside it: with one of them not
+  // written (an older one may stand in its place), the folder must not pass
+  // for a backup, so an earlier register.txt goes too.
+  const bool whole = unsaved.empty();
+  if (whole && !WriteRegisterInfo(folder, info)) unsaved.emplace_back(kRegisterInfoFile);
+  if (!whole) fs::remove(fs::path(folder) / std::string(kRegisterInfoFile), ec);
+  for (const std::string& file : unsaved) o.Reasons.push_back("Nu se poate salva fisierul " + file);
+  if (!whole) o.Reasons.push_back(std::string(kRegisterInfoFile) + " nu a fost scris: salvarea nu este completa");
+  for (const std::string& line : o.Reasons) Error(line);
+  if (!unsaved.empty()) {
+    // The backup is not whole: the log says which files are missing, and the
+    // verdict that the run had errors, whatever the register did.
+    if (!stopped) verdict = std::string(kBackupTexts.VerdictErrors);
+    OnMain([&] {
+      std::vector<std::string> lines = link_.Log.Lines();
+      if (!lines.empty()) lines.pop_back();  // the verdict of the tables' run
+      lines.insert(lines.end(), o.Reasons.begin(), o.Reasons.end());
+      lines.push_back(verdict);
+      link_.Log.Clear();
+      for (std::string& l : lines) link_.Log.Add(std::move(l));
+      link_.Host.SetStatusText(1, verdict);
+    });
+  }
   Emit({TEventKind::Verdict, verdict});
   for (const TStepResult& r : results) o.Records += r.Job.Records;
   if (!unsaved.empty()) {

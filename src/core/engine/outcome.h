@@ -27,7 +27,7 @@ struct TOutcome {
   std::int32_t Records = 0;  // records worked on (never a download's end-of-table request)
   std::int32_t Errors = 0;   // the error events of the run
   std::string Reason;        // PortFailed: why; FileFailed: the file
-  std::vector<std::string> Reasons;  // Refused: every reason found
+  std::vector<std::string> Reasons;  // Refused: every reason found; FileFailed: its lines
   bool RegisterAnswered = false;  // the fiscal number query was answered
   std::string FiscalNumber;        // as the register answered (it may be empty)
   bool NothingToSend = false;  // an upload of the changes found none

@@ -66,6 +66,19 @@ bool FolderWritable(const std::string& target) {
   return ::access(FolderOf(target).c_str(), W_OK | X_OK) == 0;
 }
 
+std::string FolderProblem(const std::string& dir) {
+  struct stat st{};
+  if (::stat(dir.c_str(), &st) != 0) return "dosarul " + dir + " nu exista";
+  if (!S_ISDIR(st.st_mode)) return dir + " nu este un dosar";
+#ifdef _WIN32
+  constexpr int kMode = W_OK;  // no search right to ask for
+#else
+  constexpr int kMode = W_OK | X_OK;
+#endif
+  if (::access(dir.c_str(), kMode) != 0) return "in dosarul " + dir + " nu se poate scrie";
+  return {};
+}
+
 std::string TempNameFor(const std::string& target) {
   static std::atomic<unsigned> counter{0};
   const std::string folder = FolderOf(target);

@@ -19,6 +19,10 @@ std::string FolderOf(const std::string& path);
 // over `target`.
 bool FolderWritable(const std::string& target);
 
+// Why the folder `dir` cannot take new files ("dosarul X nu exista", "X nu
+// este un dosar", "in dosarul X nu se poate scrie"); empty when it can.
+std::string FolderProblem(const std::string& dir);
+
 // A temporary name beside `target`, short whatever the target's length
 // (".vst" and a hash of the target's name, the process number, a counter),
 // so that a name near the system's limit can still be saved.
