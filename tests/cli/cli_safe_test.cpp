@@ -141,6 +141,16 @@ TEST_F(CliSafeTest, ABackupRestoredIntoAnEmptyRegisterDownloadsTheSame) {
     EXPECT_EQ(ReadFile(Path(std::string("bk2/") + file)), ReadFile(Path(std::string("bk/") + file))) << file;
   EXPECT_EQ(Lines(ReadFile(Path("bk2/items.csv"))).size(), 13u);
 
+  // A row the register cannot take (edited by hand) stays behind, named with its file, and the verdict says so.
+  std::string items = ReadFile(Path("bk/items.csv"));
+  items.replace(items.find("ART 3"), 5, "ART;3");
+  WriteFile(Path("bk/items.csv"), items);
+  r = Run({"restore", Path("bk"), "--port", port});
+  EXPECT_EQ(r.Status, 1) << r.Err;
+  EXPECT_TRUE(Has(r.Err, "items.csv: Eroare rand 3, Denumire articol:")) << r.Err;
+  for (const char* verdict : {"Tabel 1 din 7, Incarcare articole incheiata cu erori\n", "\nRestaurare casa incheiata cu erori\n"})
+    EXPECT_TRUE(Has(r.Err, verdict)) << r.Err;
+
   // Under "Standard" too, into a third, empty register.
   TSimRegister barcoded = Register(1, 0);
   for (int i = 1; i <= 12; ++i)

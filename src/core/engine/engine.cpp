@@ -85,6 +85,7 @@ struct TEngine::TStep {
   bool Upload = false;
   DocumentTable* Table = nullptr;
   RowSelection Selection;
+  bool RowsLeftOut = false;  // the check kept rows of the table back
 };
 
 struct TEngine::TStepResult {
@@ -543,10 +544,11 @@ TOutcome TEngine::DeleteItems(DocumentTable& items, RowSelection rows, bool list
 // ---- runs of several tables
 
 std::vector<TEngine::TStepResult> TEngine::RunTables(std::vector<TStep> steps, const RunTexts& texts,
-                                                     std::string& verdict) {
+                                                     std::string& verdict, const std::vector<std::string>& findings) {
   Emit({TEventKind::Start, std::string(texts.FirstLine)});
   std::vector<TStepResult> results;
   std::vector<std::string> lines{std::string(texts.FirstLine)};
+  lines.insert(lines.end(), findings.begin(), findings.end());
   bool errors = false;
   const std::size_t n = steps.size();
   for (std::size_t i = 0; i < n && !stop_.load(); ++i) {
@@ -556,12 +558,13 @@ std::vector<TEngine::TStepResult> TEngine::RunTables(std::vector<TStep> steps, c
                                                                            : step.Table->RecordCount())
                                                         : 0);
     TStepResult result{step.Kind, RunJob(step.Upload ? kUpload : kDownload, step.Job, *step.Table, step.Selection,
-                                         total, prefix)};
+                                         total, prefix, step.RowsLeftOut)};
     OnMain([&] {
       const auto& jobLines = link_.Log.Lines();
       lines.insert(lines.end(), jobLines.begin(), jobLines.end());
     });
-    if (result.Job.Errors > 0) errors = true;
+    if (step.RowsLeftOut && lines.back() == kUploadTexts.VerdictOk) lines.back() = kUploadTexts.VerdictErrors;
+    if (result.Job.Errors > 0 || step.RowsLeftOut) errors = true;
     const bool portFailed = !result.Job.PortOpened;
     results.push_back(std::move(result));
     if (portFailed) break;  // the next table would fail the same way
@@ -711,28 +714,29 @@ TOutcome TEngine::Restore(const std::string& folder, bool force, std::optional<i
     return Finish(o);
   }
   std::vector<TStep> steps;
+  std::vector<std::string> lines;  // the check's, for the log
   bool leftOut = false;
   for (auto& table : plan.Tables) {
     const JobKind job = JobKindOf(variant, table->Kind());
     // The rows that would not reach the register intact stay behind.
     const std::vector<CheckFinding> findings = CheckUploadRows(job, *table);
     for (const CheckFinding& f : findings) {
+      lines.push_back(std::string(BackupFileName(table->Kind())) + ": " + FindingLine(*table, f));
       if (f.Level == FindingLevel::Error)
-        Error(FindingLine(*table, f));
+        Error(lines.back());
       else
-        Warning(FindingLine(*table, f));
+        Warning(lines.back());
     }
     RowSelection selection;
-    if (HasErrors(findings)) {
-      selection = MarksOf(*table, RowsWithoutErrors(*table, findings));
-      leftOut = true;
-    }
-    steps.push_back({table->Kind(), job, true, table.get(), std::move(selection)});
+    const bool kept = HasErrors(findings);
+    if (kept) selection = MarksOf(*table, RowsWithoutErrors(*table, findings));
+    leftOut = leftOut || kept;
+    steps.push_back({table->Kind(), job, true, table.get(), std::move(selection), kept});
   }
   std::vector<bool> whole;
   for (const TStep& s : steps) whole.push_back(!s.Selection);
   std::string verdict;
-  const std::vector<TStepResult> results = RunTables(std::move(steps), kRestoreTexts, verdict);
+  const std::vector<TStepResult> results = RunTables(std::move(steps), kRestoreTexts, verdict, lines);
   Emit({TEventKind::Verdict, verdict});
   if (!results.empty() && !results.front().Job.PortOpened) return Finish(JobOutcome(results.front().Job, o));
   bool stopped = stop_.load() || results.size() < plan.Tables.size();

@@ -163,7 +163,10 @@ class TEngine {
                     const std::string& prefix = {}, bool rowsLeftOut = false);
   // The outcome of a job, carrying what the fiscal number query of `asked` found.
   TOutcome JobOutcome(const TJobResult& r, const TOutcome& asked, bool leftOut = false);
-  std::vector<TStepResult> RunTables(std::vector<TStep> steps, const RunTexts& texts, std::string& verdict);
+  // Runs the steps one after another as one operation with one verdict; the
+  // log holds `findings` after its first line, then each job's lines.
+  std::vector<TStepResult> RunTables(std::vector<TStep> steps, const RunTexts& texts, std::string& verdict,
+                                     const std::vector<std::string>& findings = {});
   // The copy of the last exchange after a job on `table`.
   void KeepCopy(DocumentTable& table);
   // A present copy (or, `fromEmpty`, one that cannot be trusted) takes `change`.
