@@ -181,17 +181,24 @@ bool EcrSimulator::SleepUntil(Clock::time_point when) {
 }
 
 void EcrSimulator::WriteAll(const std::string& bytes) {
+  {
+    // Noted before they leave: whoever has read them finds them here.
+    std::lock_guard lock(mutex_);
+    sent_ += bytes;
+  }
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = write(lineFd_, bytes.data() + done, bytes.size() - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return;  // the line is gone; the register just stops talking
+      // The line is gone; the register just stops talking, and what did not
+      // leave was not sent.
+      std::lock_guard lock(mutex_);
+      sent_.resize(sent_.size() - std::min(sent_.size(), bytes.size() - done));
+      return;
     }
     done += static_cast<std::size_t>(n);
   }
-  std::lock_guard lock(mutex_);
-  sent_ += bytes;
 }
 
 void EcrSimulator::Run() {
