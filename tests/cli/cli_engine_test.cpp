@@ -94,6 +94,13 @@ TEST_F(CliEngineTest, AStoppedDownloadSaysSoInTextAndJsonAndKeepsWhatCame) {
   EXPECT_TRUE(Has(lines.back(), "\"status\":130")) << lines.back();
   const auto errors = std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return Has(l, "\"event\":\"error\""); });
   EXPECT_TRUE(Has(lines.back(), "\"errors\":" + std::to_string(errors))) << lines.back();
+
+  // A backup stopped halfway is no backup: the tables read stay, register.txt does not.
+  r = Run({"backup", Path("half"), "--port", sim.SlavePath()}, stopAfterThree("articol: 3"));
+  EXPECT_EQ(r.Status, 130);
+  EXPECT_TRUE(Has(r.Err, "register.txt nu a fost scris: salvarea nu este completa\n")) << r.Err;
+  EXPECT_TRUE(std::filesystem::exists(Path("half/items.csv")));
+  EXPECT_FALSE(std::filesystem::exists(Path("half/register.txt")));
 }
 
 TEST_F(CliEngineTest, APortThatWillNotOpenSaysWhyInTextAndJson) {

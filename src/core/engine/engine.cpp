@@ -632,18 +632,24 @@ TOutcome TEngine::Backup(const std::string& folder) {
     Emit({TEventKind::Verdict, verdict});
     return Finish(JobOutcome(results.front().Job, o));
   }
-  // register.txt vouches for the tables beside it: with one of them not
-  // written (an older one may stand in its place), the folder must not pass
-  // for a backup, so an earlier register.txt goes too.
-  const bool whole = unsaved.empty();
+  // register.txt vouches for a whole set of tables beside it: with one of
+  // them not written (an older one may stand in its place) or a run stopped
+  // halfway, the folder must not pass for a backup, so an earlier
+  // register.txt goes too; the table files stay for whoever wants them.
+  const bool whole = unsaved.empty() && !stopped;
   if (whole && !WriteRegisterInfo(folder, info)) unsaved.emplace_back(kRegisterInfoFile);
   if (!whole) fs::remove(fs::path(folder) / std::string(kRegisterInfoFile), ec);
-  for (const std::string& file : unsaved) o.Reasons.push_back("Nu se poate salva fisierul " + file);
-  if (!whole) o.Reasons.push_back(std::string(kRegisterInfoFile) + " nu a fost scris: salvarea nu este completa");
-  for (const std::string& line : o.Reasons) Error(line);
-  if (!unsaved.empty()) {
-    // The backup is not whole: the log says which files are missing, and the
-    // verdict that the run had errors, whatever the register did.
+  for (const std::string& file : unsaved) {
+    o.Reasons.push_back("Nu se poate salva fisierul " + file);
+    Error(o.Reasons.back());
+  }
+  if (!whole) {
+    o.Reasons.push_back(std::string(kRegisterInfoFile) + " nu a fost scris: salvarea nu este completa");
+    Warning(o.Reasons.back());
+  }
+  if (!o.Reasons.empty()) {
+    // The log says which files are missing, and the verdict that the run had
+    // errors, whatever the register did.
     if (!stopped) verdict = std::string(kBackupTexts.VerdictErrors);
     OnMain([&] {
       std::vector<std::string> lines = link_.Log.Lines();
