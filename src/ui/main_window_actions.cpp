@@ -35,10 +35,6 @@ const QString kSaveFailed = QStringLiteral("Nu se poate salva fisierul specifica
 const QString kOpenFailed = QStringLiteral("Nu se poate deschide fisierul specificat!");
 
 QString Latin(std::string_view text) { return QString::fromLatin1(text.data(), qsizetype(text.size())); }
-QString FromCp1250(const std::string& bytes) {
-  const std::u16string text = Cp1250ToUtf16(bytes);
-  return QString::fromUtf16(text.data(), qsizetype(text.size()));
-}
 
 // A file read as UTF-8 is Windows-1250 once saved over: panel 2 says so
 // beside the save's own text in panel 1, until the next save.
@@ -165,7 +161,7 @@ void TfMain::FileOpen() {
     CurrentFileReadAsUtf8[kind] = read.Utf8;
     if (read.Utf8) SetStatusText(1, Latin(kUtf8ReadNotice));
     // Columns that are no field of the table: rows may lack names or prices.
-    SetStatusText(2, FromCp1250(IgnoredColumnsNotice(read, 1)));
+    SetStatusText(2, QString::fromStdU16String(Cp1250ToUtf16(IgnoredColumnsNotice(read, 1))));
   } catch (const std::exception&) {
     // The name stays, and so do the records read before the failure; a plain
     // Save must not put this part in place of the whole file.

@@ -96,14 +96,12 @@ struct TEngine::TStepResult {
 // The face's host as a job of the engine sees it: panel 1 may carry the
 // run's "Tabel k din n, " before the job's text; Stop stays on until the
 // whole operation has ended (the engine turns it off in Finish); a download
-// of all records is watched for requests that bring nothing. When the check
-// left rows of the file behind, an upload that went through says "cu erori":
-// the register does not hold the whole file.
+// of all records is watched for requests that bring nothing.
 class TEngine::TJobAdapter final : public IJobHost, public IJobEvents {
  public:
-  TJobAdapter(TEngine& engine, std::string prefix, bool inRun, std::int32_t total, bool watchIdle, bool rowsLeftOut)
+  TJobAdapter(TEngine& engine, std::string prefix, bool inRun, std::int32_t total, bool watchIdle)
       : engine_(engine), inner_(engine.link_.Host), prefix_(std::move(prefix)), inRun_(inRun), total_(total),
-        watchIdle_(watchIdle && engine.options_.IdleRequestLimit > 0), rowsLeftOut_(rowsLeftOut) {}
+        watchIdle_(watchIdle && engine.options_.IdleRequestLimit > 0) {}
 
   void SetPagesEnabled(bool enabled) override { inner_.SetPagesEnabled(enabled); }
   std::vector<bool> ActionStates() const override { return inner_.ActionStates(); }
@@ -116,7 +114,7 @@ class TEngine::TJobAdapter final : public IJobHost, public IJobEvents {
       inner_.SetStatusText(panel, text);
       return;
     }
-    inner_.SetStatusText(1, prefix_ + Verdict(text));
+    inner_.SetStatusText(1, prefix_ + text);
     for (const JobTexts* t : {&kUploadTexts, &kDownloadTexts, &kDeleteTexts})
       if (text.starts_with(t->Progress)) progress_ = prefix_ + text;
     if (watchIdle_ && text.starts_with(kDownloadTexts.Progress)) {
@@ -144,21 +142,16 @@ class TEngine::TJobAdapter final : public IJobHost, public IJobEvents {
   }
   void JobVerdict(const std::string& line, std::int32_t errors) override {
     (void)errors;
-    engine_.Emit({inRun_ ? TEventKind::Line : TEventKind::Verdict, prefix_ + Verdict(line)});
+    engine_.Emit({inRun_ ? TEventKind::Line : TEventKind::Verdict, prefix_ + line});
   }
 
  private:
-  std::string Verdict(const std::string& text) const {
-    return rowsLeftOut_ && text == kUploadTexts.VerdictOk ? std::string(kUploadTexts.VerdictErrors) : text;
-  }
-
   TEngine& engine_;
   IJobHost& inner_;
   const std::string prefix_;
   const bool inRun_;
   const std::int32_t total_;
   const bool watchIdle_;
-  const bool rowsLeftOut_;
   int idle_ = 0;
   std::string progress_;  // the job's last progress line
 };
@@ -253,10 +246,10 @@ TOutcome TEngine::QueryFiscal() {
 
 TJobResult TEngine::RunJob(int type, JobKind job, DocumentTable& table, RowSelection selection, std::int32_t total,
                            const std::string& prefix, bool rowsLeftOut) {
-  TJobAdapter adapter(*this, prefix, !prefix.empty(), total, type == kDownload && !selection, rowsLeftOut);
+  TJobAdapter adapter(*this, prefix, !prefix.empty(), total, type == kDownload && !selection);
   TLinkSettings& s = link_.Link.Settings;
   JobSetup setup{adapter, link_.MainThread, s.PortName, s.Speed, table, std::move(selection), link_.Log, link_.Link,
-                 &adapter};
+                 &adapter, rowsLeftOut};
   std::unique_ptr<TTransferJob> held;
   if (type != kDelete) lastJobKind_.store(job);
   switch (type) {
@@ -292,17 +285,20 @@ TOutcome TEngine::JobOutcome(const TJobResult& r, const TOutcome& asked, bool le
 
 // ---- the check before sending
 
-void TEngine::AmendUploadLog(const std::vector<std::string>& findings, bool leftOut) {
-  if (findings.empty()) return;
-  // The check's lines stand in the job's log after its first line; rows left
-  // out were not written, and the verdict says so (as its event did).
+void TEngine::EditLog(const std::function<void(std::vector<std::string>&)>& edit) {
   OnMain([&] {
     std::vector<std::string> lines = link_.Log.Lines();
-    if (lines.empty()) return;
-    lines.insert(lines.begin() + 1, findings.begin(), findings.end());
-    if (leftOut && lines.back() == kUploadTexts.VerdictOk) lines.back() = std::string(kUploadTexts.VerdictErrors);
+    edit(lines);
     link_.Log.Clear();
     for (std::string& l : lines) link_.Log.Add(std::move(l));
+  });
+}
+
+void TEngine::AddFindingsToLog(const std::vector<std::string>& findings) {
+  // The check's lines stand in the job's log after its first line.
+  if (findings.empty()) return;
+  EditLog([&](std::vector<std::string>& lines) {
+    if (!lines.empty()) lines.insert(lines.begin() + 1, findings.begin(), findings.end());
   });
 }
 
@@ -474,7 +470,7 @@ TOutcome TEngine::Upload(DocumentTable& table, RowSelection rows, bool changesOn
   }
   const std::int32_t total = std::int32_t(rows ? rows->size() : table.RecordCount());
   const TJobResult r = RunJob(kUpload, job, table, rows, total, {}, leftOut);
-  AmendUploadLog(findings, leftOut);
+  AddFindingsToLog(findings);
   o = JobOutcome(r, o, leftOut);
   if (r.PortOpened) UpdateCopyAfterUpload(table, r, whole);
   return Finish(o);
@@ -563,7 +559,6 @@ std::vector<TEngine::TStepResult> TEngine::RunTables(std::vector<TStep> steps, c
       const auto& jobLines = link_.Log.Lines();
       lines.insert(lines.end(), jobLines.begin(), jobLines.end());
     });
-    if (step.RowsLeftOut && lines.back() == kUploadTexts.VerdictOk) lines.back() = kUploadTexts.VerdictErrors;
     if (result.Job.Errors > 0 || step.RowsLeftOut) errors = true;
     const bool portFailed = !result.Job.PortOpened;
     results.push_back(std::move(result));
@@ -651,15 +646,12 @@ TOutcome TEngine::Backup(const std::string& folder) {
     // The log says which files are missing, and the verdict that the run had
     // errors, whatever the register did.
     if (!stopped) verdict = std::string(kBackupTexts.VerdictErrors);
-    OnMain([&] {
-      std::vector<std::string> lines = link_.Log.Lines();
+    EditLog([&](std::vector<std::string>& lines) {
       if (!lines.empty()) lines.pop_back();  // the verdict of the tables' run
       lines.insert(lines.end(), o.Reasons.begin(), o.Reasons.end());
       lines.push_back(verdict);
-      link_.Log.Clear();
-      for (std::string& l : lines) link_.Log.Add(std::move(l));
-      link_.Host.SetStatusText(1, verdict);
     });
+    OnMain([&] { link_.Host.SetStatusText(1, verdict); });
   }
   Emit({TEventKind::Verdict, verdict});
   for (const TStepResult& r : results) o.Records += r.Job.Records;
@@ -815,7 +807,7 @@ TOutcome TEngine::UploadDifferences(DocumentTable& table, DocumentTable& registe
     return Finish(o);
   }
   const TJobResult r = RunJob(kUpload, job, table, rows, std::int32_t(rows->size()), {}, leftOut);
-  AmendUploadLog(findings, leftOut);
+  AddFindingsToLog(findings);
   o = JobOutcome(r, o, leftOut);
   if (r.PortOpened) UpdateCopyAfterUpload(table, r, false);
   if (!deleteMissing || kind != tkItems || missing.empty() || o.Kind == TOutcomeKind::Stopped ||

@@ -154,11 +154,12 @@ class TEngine {
   // nothing is to be sent. `leftOut`: rows with errors stay behind.
   bool CheckRows(JobKind job, DocumentTable& table, RowSelection& selection, std::vector<std::string>& lines,
                  bool& leftOut);
-  // The job's log after an upload: the check's `findings` after its first
-  // line, and the verdict "cu erori" when rows were left out.
-  void AmendUploadLog(const std::vector<std::string>& findings, bool leftOut);
+  // The operation log's lines changed by `edit`, on the face's thread.
+  void EditLog(const std::function<void(std::vector<std::string>&)>& edit);
+  // The check's `findings` into the job's log, after its first line.
+  void AddFindingsToLog(const std::vector<std::string>& findings);
   // Runs one job of `table` on the calling thread. `rowsLeftOut`: the check
-  // kept rows of the file back, so an upload's verdict is "cu erori".
+  // kept rows of the table back (JobSetup::RowsLeftOut).
   TJobResult RunJob(int type, JobKind job, DocumentTable& table, RowSelection selection, std::int32_t total,
                     const std::string& prefix = {}, bool rowsLeftOut = false);
   // The outcome of a job, carrying what the fiscal number query of `asked` found.

@@ -22,7 +22,8 @@ TTransferJob::TTransferJob(const JobTexts& texts, JobSetup setup)
       portName_(std::move(setup.PortName)),
       speed_(setup.Speed),
       log_(setup.OperationLog),
-      events_(setup.Events) {}
+      events_(setup.Events),
+      rowsLeftOut_(setup.RowsLeftOut) {}
 
 TTransferJob::~TTransferJob() = default;
 
@@ -125,7 +126,7 @@ void TTransferJob::EndJob() {
   // as complete; the line stays in panel 2 beside the verdict.
   const std::string stopped = stoppedByUser_ ? StoppedByUserLine(recordsDone_) : std::string();
   if (stoppedByUser_) log_.Add(stopped);
-  const std::string verdict(errorCount_ == 0 ? texts_.VerdictOk : texts_.VerdictErrors);
+  const std::string verdict(errorCount_ == 0 && !rowsLeftOut_ ? texts_.VerdictOk : texts_.VerdictErrors);
   result_.Records = recordsDone_;
   result_.Errors = errorCount_;
   result_.Stopped = stoppedByUser_;

@@ -69,6 +69,10 @@ struct JobSetup {
   TOperationLog& OperationLog;
   TLink& Link;  // the job's own link (the window's LinkPort in the window)
   IJobEvents* Events = nullptr;  // told of each record as it happens (none: nobody)
+  // The caller's check kept rows of the table back: the verdict is the one
+  // with errors even when every record sent went through, since the register
+  // does not hold the whole table.
+  bool RowsLeftOut = false;
 };
 
 // What a job did, known where it happened: read after its end.
@@ -173,6 +177,7 @@ class TTransferJob {
   std::atomic<bool> stop_{false};
   std::atomic<bool> ended_{false};
   IJobEvents* events_;
+  const bool rowsLeftOut_;
   TJobResult result_;
 };
 
